@@ -1,0 +1,30 @@
+// Layout of a catalog file, shared by the writer and the reader: the magic, the version, the
+// entries (key length, key, value length, value) and the entry count after them. Every length is
+// an unsigned 64-bit number in 8 bytes, least significant first.
+#ifndef VELLIX_CATALOG_FORMAT_H
+#define VELLIX_CATALOG_FORMAT_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vellix {
+
+constexpr unsigned char catalog_magic[4] = {0x7F, '1', '8', 'C'};
+constexpr unsigned char catalog_version[3] = {0x01, 0x00, 0x00};
+constexpr std::size_t catalog_header_size = sizeof catalog_magic + sizeof catalog_version;
+constexpr std::size_t length_field_size = 8;
+constexpr std::size_t empty_catalog_size = catalog_header_size + length_field_size;
+
+inline void encode_length(std::uint64_t length, unsigned char (&bytes)[length_field_size]) {
+    for (std::size_t i = 0; i < length_field_size; ++i) bytes[i] = static_cast<unsigned char>(length >> (8 * i));
+}
+
+inline std::uint64_t decode_length(const unsigned char *bytes) {
+    std::uint64_t length = 0;
+    for (std::size_t i = length_field_size; i-- > 0;) length = length << 8 | bytes[i];
+    return length;
+}
+
+}  // namespace vellix
+
+#endif

@@ -1,0 +1,48 @@
+// Internal operations on a handle's entry arrays, shared by the public operations and the tools.
+#ifndef VELLIX_CATALOG_TABLE_H
+#define VELLIX_CATALOG_TABLE_H
+
+#include "vellix.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace vellix {
+
+// Entry positions are signed 32-bit numbers and an append sizes its arrays as entries + 2 in that
+// width, so this is the most entries a handle may hold.
+constexpr std::size_t max_catalog_entries = 2147483646;
+
+// The number of entries, found by walking the key array to its null slot.
+std::size_t count_entries(const i18n *handle);
+
+// vellix_add with the capacity as a parameter, so that the limit can be exercised in tests.
+// Returns false and leaves the handle's entries unchanged when nothing was added.
+bool append_entry(i18n *handle, const char *key, const char *value, std::size_t max_entries);
+
+// Entries collected before they go into a handle all at once. Owns its strings until move_into
+// hands them over; whatever it still owns it releases.
+class CatalogEntries {
+public:
+    CatalogEntries() = default;
+    CatalogEntries(const CatalogEntries &) = delete;
+    CatalogEntries &operator=(const CatalogEntries &) = delete;
+    ~CatalogEntries();
+
+    // Copies the bytes of a key and a value (neither holding NUL). False when memory is exhausted.
+    bool append(const char *key, std::size_t key_length, const char *value, std::size_t value_length);
+    std::size_t size() const { return keys_.size(); }
+
+    // Appends every entry to the handle, growing each array once to its exact final size.
+    // False (handle and this list unchanged) when the handle is null, the result would exceed
+    // max_catalog_entries, or memory is exhausted.
+    bool move_into(i18n *handle);
+
+private:
+    std::vector<char *> keys_;
+    std::vector<char *> values_;
+};
+
+}  // namespace vellix
+
+#endif

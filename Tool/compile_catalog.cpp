@@ -1,0 +1,121 @@
+// The compiler's driver: reads a catalog source, parses it and writes the catalog file.
+#include "compile_catalog.h"
+
+#include "catalog_table.h"
+#include "source_parser.h"
+#include "vellix.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <string_view>
+
+namespace vellix {
+namespace {
+
+// Its size and size + 1 must fit in a signed 32-bit number.
+constexpr std::uint64_t max_source_size = 2147483646;
+
+// The compiled handle is never released: the process ends right after writing it. Holding it
+// here keeps it reachable until then, so leak checkers do not report it.
+i18n *compiled_catalog = nullptr;
+
+int report_unopened(const char *program) {
+    return report(program, "could not open the output file and/or input file");
+}
+
+// The size the file system records for the path, as a 64-bit number on every platform.
+bool query_file_size(const char *path, std::uint64_t &size) {
+#ifdef _WIN32
+    struct _stat64 status;
+    if (_stat64(path, &status) != 0 || status.st_size < 0) return false;
+#else
+    struct stat status;
+    if (stat(path, &status) != 0 || status.st_size < 0) return false;
+#endif
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+// Collects the parsed entries and warns about text that belongs to no key.
+class CompilerSink : public SourceSink {
+public:
+    CompilerSink(const char *program, const char *source_path, bool has_byte_order_mark)
+        : program_(program), source_path_(source_path), has_byte_order_mark_(has_byte_order_mark) {}
+
+    bool entry(std::string_view key, std::string_view value, std::uint64_t) override {
+        return entries.append(key.data(), key.size(), value.data(), value.size());
+    }
+
+    void keyless_text(std::uint64_t first_line) override {
+        const bool mark_on_this_line = has_byte_order_mark_ && first_line == 1;
+        std::fprintf(stderr, "%s: %s: line %llu: text before the first key line belongs to no key and is dropped%s\n",
+                     program_, source_path_, static_cast<unsigned long long>(first_line),
+                     mark_on_this_line ? " (the source begins with a UTF-8 byte-order mark, so its first line is "
+                                         "never a key line or a comment)"
+                                       : "");
+    }
+
+    CatalogEntries entries;
+
+private:
+    const char *program_;
+    const char *source_path_;
+    bool has_byte_order_mark_;
+};
+
+}  // namespace
+
+int report(const char *program, const char *problem) {
+    std::fprintf(stderr, "%s: %s\n", program, problem);
+    return 1;
+}
+
+bool read_source(std::FILE *source, std::uint64_t size, std::unique_ptr<char[]> &buffer, std::size_t &bytes_read) {
+    if (size >= SIZE_MAX) return false;
+    buffer.reset(new (std::nothrow) char[static_cast<std::size_t>(size) + 1]);
+    if (!buffer) return false;
+    bytes_read = std::fread(buffer.get(), 1, static_cast<std::size_t>(size), source);
+    buffer[bytes_read] = '\0';
+    return std::ferror(source) == 0;
+}
+
+int compile_catalog(const char *program, const char *output_path, const char *source_path) {
+    std::FILE *source = std::fopen(source_path, "rb");
+    compiled_catalog = vellix_empty();
+    std::uint64_t size = 0;
+    if (!source || !compiled_catalog || !query_file_size(source_path, size)) {
+        if (source) std::fclose(source);
+        return report_unopened(program);
+    }
+    if (size > max_source_size) {
+        std::fclose(source);
+        std::fprintf(stderr, "%s: %s: a catalog source may hold at most %llu bytes\n", program, source_path,
+                     static_cast<unsigned long long>(max_source_size));
+        return 1;
+    }
+
+    std::unique_ptr<char[]> buffer;
+    std::size_t bytes_read = 0;
+    const bool read_ok = read_source(source, size, buffer, bytes_read);
+    std::fclose(source);
+    if (!read_ok) return report_unopened(program);
+
+    CompilerSink sink{program, source_path, starts_with_byte_order_mark(buffer.get(), bytes_read)};
+    if (!parse_source(buffer.get(), bytes_read, sink)) return report(program, "out of memory");
+    const std::size_t entry_count = sink.entries.size();
+    if (!sink.entries.move_into(compiled_catalog)) return report(program, "out of memory");
+    buffer.reset();
+
+    std::printf("%llu entries\n", static_cast<unsigned long long>(entry_count));
+    if (vellix_write(compiled_catalog, output_path) != 0) {
+        std::fflush(stdout);
+        return report_unopened(program);
+    }
+    return 0;
+}
+
+}  // namespace vellix

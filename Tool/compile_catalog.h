@@ -1,0 +1,25 @@
+// What vellmake does, as functions the tests can call.
+#ifndef VELLIX_COMPILE_CATALOG_H
+#define VELLIX_COMPILE_CATALOG_H
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+namespace vellix {
+
+// Prints "program: problem" to standard error and gives the failure status, 1.
+int report(const char *program, const char *problem);
+
+// Reads up to `size` bytes of `source` into a new buffer of size + 1 bytes and puts a NUL after
+// the bytes read, which may be fewer than `size` if the file shrank. False on a read error or
+// when memory is exhausted.
+bool read_source(std::FILE *source, std::uint64_t size, std::unique_ptr<char[]> &buffer, std::size_t &bytes_read);
+
+// Compiles the source at `source_path` into the catalog at `output_path`, printing the entry count
+// and any message; gives the exit status.
+int compile_catalog(const char *program, const char *output_path, const char *source_path);
+
+}  // namespace vellix
+
+#endif
