@@ -27,19 +27,6 @@ int report_unopened(const char *program) {
     return report(program, "could not open the output file and/or input file");
 }
 
-// The size the file system records for the path, as a 64-bit number on every platform.
-bool query_file_size(const char *path, std::uint64_t &size) {
-#ifdef _WIN32
-    struct _stat64 status;
-    if (_stat64(path, &status) != 0 || status.st_size < 0) return false;
-#else
-    struct stat status;
-    if (stat(path, &status) != 0 || status.st_size < 0) return false;
-#endif
-    size = static_cast<std::uint64_t>(status.st_size);
-    return true;
-}
-
 // Collects the parsed entries and warns about text that belongs to no key.
 class CompilerSink : public SourceSink {
 public:
@@ -72,6 +59,18 @@ private:
 int report(const char *program, const char *problem) {
     std::fprintf(stderr, "%s: %s\n", program, problem);
     return 1;
+}
+
+bool query_file_size(const char *path, std::uint64_t &size) {
+#ifdef _WIN32
+    struct _stat64 status;
+    if (_stat64(path, &status) != 0 || status.st_size < 0) return false;
+#else
+    struct stat status;
+    if (stat(path, &status) != 0 || status.st_size < 0) return false;
+#endif
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
 }
 
 bool read_source(std::FILE *source, std::uint64_t size, std::unique_ptr<char[]> &buffer, std::size_t &bytes_read) {

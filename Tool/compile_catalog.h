@@ -11,6 +11,9 @@ namespace vellix {
 // Prints "program: problem" to standard error and gives the failure status, 1.
 int report(const char *program, const char *problem);
 
+// The size the file system records for the path, as a 64-bit number on every platform.
+bool query_file_size(const char *path, std::uint64_t &size);
+
 // Reads up to `size` bytes of `source` into a new buffer of size + 1 bytes and puts a NUL after
 // the bytes read, which may be fewer than `size` if the file shrank. False on a read error or
 // when memory is exhausted.

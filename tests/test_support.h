@@ -1,0 +1,47 @@
+// Helpers shared by the test suites: temporary directories, whole-file reads and writes, and
+// running a program with its output captured.
+#ifndef VELLIX_TEST_SUPPORT_H
+#define VELLIX_TEST_SUPPORT_H
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellix_test {
+
+using Bytes = std::vector<unsigned char>;
+
+// A fresh directory, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::filesystem::path &path() const { return path_; }
+    std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+Bytes read_file(const std::string &path);
+void write_file(const std::string &path, std::string_view bytes);
+Bytes to_bytes(std::string_view text);
+
+// The bytes of a catalog file holding the given (key, value) entries, built from the layout.
+Bytes catalog_bytes(const std::vector<std::pair<std::string, std::string>> &entries);
+
+struct RunResult {
+    int status = -1;  // exit status, or -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with `args` (args[0] is what the program sees as its own name).
+RunResult run_program(const std::string &program, const std::vector<std::string> &args);
+
+}  // namespace vellix_test
+
+#endif
