@@ -63,33 +63,64 @@ bool append_entry(i18n *handle, const char *key, const char *value, std::size_t 
 }
 
 CatalogEntries::~CatalogEntries() {
-    for (char *key : keys_) std::free(key);
-    for (char *value : values_) std::free(value);
+    for (std::size_t i = 0; i < size_; ++i) {
+        std::free(keys_[i]);
+        std::free(values_[i]);
+    }
+    std::free(keys_);
+    std::free(values_);
+}
+
+bool CatalogEntries::grow() {
+    const std::size_t slots = capacity_ < 64 ? 64 : capacity_ * 2;
+    if (slots > SIZE_MAX / sizeof(char *)) return false;
+    auto *keys = static_cast<char **>(std::realloc(keys_, slots * sizeof(char *)));
+    if (!keys) return false;
+    keys_ = keys;
+    auto *values = static_cast<char **>(std::realloc(values_, slots * sizeof(char *)));
+    if (!values) return false;
+    values_ = values;
+    capacity_ = slots;
+    return true;
 }
 
 bool CatalogEntries::append(const char *key, std::size_t key_length, const char *value,
                             std::size_t value_length) {
+    if (size_ + 1 >= capacity_ && !grow()) return false;
     MallocString key_copy{copy_bytes(key, key_length)};
     MallocString value_copy{copy_bytes(value, value_length)};
     if (!key_copy || !value_copy) return false;
-    keys_.push_back(key_copy.release());
-    values_.push_back(value_copy.release());
+    keys_[size_] = key_copy.release();
+    values_[size_] = value_copy.release();
+    ++size_;
     return true;
 }
 
 bool CatalogEntries::move_into(i18n *handle) {
     if (!handle) return false;
+    if (size_ == 0) return true;
     const std::size_t entry_count = count_entries(handle);
-    const std::size_t added = keys_.size();
-    if (added == 0) return true;
-    if (added > max_catalog_entries - entry_count) return false;
-    if (!resize_arrays(handle, entry_count, entry_count + added + 1)) return false;
-    std::memcpy(handle->index + entry_count, keys_.data(), added * sizeof(char *));
-    std::memcpy(handle->handles + entry_count, values_.data(), added * sizeof(char *));
-    handle->index[entry_count + added] = nullptr;
-    handle->handles[entry_count + added] = nullptr;
-    keys_.clear();
-    values_.clear();
+    if (size_ > max_catalog_entries - entry_count) return false;
+    if (!handle->index && !handle->handles) {
+        // Trimming cannot fail in a way that matters: a failed shrink keeps the larger block.
+        const std::size_t bytes = (size_ + 1) * sizeof(char *);
+        if (auto *keys = static_cast<char **>(std::realloc(keys_, bytes))) keys_ = keys;
+        if (auto *values = static_cast<char **>(std::realloc(values_, bytes))) values_ = values;
+        keys_[size_] = nullptr;
+        values_[size_] = nullptr;
+        handle->index = keys_;
+        handle->handles = values_;
+    } else {
+        if (!resize_arrays(handle, entry_count, entry_count + size_ + 1)) return false;
+        std::memcpy(handle->index + entry_count, keys_, size_ * sizeof(char *));
+        std::memcpy(handle->handles + entry_count, values_, size_ * sizeof(char *));
+        handle->index[entry_count + size_] = nullptr;
+        handle->handles[entry_count + size_] = nullptr;
+        std::free(keys_);
+        std::free(values_);
+    }
+    keys_ = values_ = nullptr;
+    size_ = capacity_ = 0;
     return true;
 }
 

@@ -5,7 +5,6 @@
 #include "vellix.h"
 
 #include <cstddef>
-#include <vector>
 
 namespace vellix {
 
@@ -20,8 +19,9 @@ std::size_t count_entries(const i18n *handle);
 // Returns false and leaves the handle's entries unchanged when nothing was added.
 bool append_entry(i18n *handle, const char *key, const char *value, std::size_t max_entries);
 
-// Entries collected before they go into a handle all at once. Owns its strings until move_into
-// hands them over; whatever it still owns it releases.
+// Entries collected before they go into a handle all at once, in arrays that grow geometrically
+// so that collecting N entries is linear. Owns its strings until move_into hands them over;
+// whatever it still owns it releases.
 class CatalogEntries {
 public:
     CatalogEntries() = default;
@@ -31,16 +31,21 @@ public:
 
     // Copies the bytes of a key and a value (neither holding NUL). False when memory is exhausted.
     bool append(const char *key, std::size_t key_length, const char *value, std::size_t value_length);
-    std::size_t size() const { return keys_.size(); }
+    std::size_t size() const { return size_; }
 
-    // Appends every entry to the handle, growing each array once to its exact final size.
-    // False (handle and this list unchanged) when the handle is null, the result would exceed
-    // max_catalog_entries, or memory is exhausted.
+    // Appends every entry to the handle, whose arrays end up with exactly one slot per entry plus
+    // the null slot. A handle without arrays takes this list's arrays, trimmed; otherwise its
+    // arrays grow once. False (handle and this list unchanged) when the handle is null, the result
+    // would exceed max_catalog_entries, or memory is exhausted.
     bool move_into(i18n *handle);
 
 private:
-    std::vector<char *> keys_;
-    std::vector<char *> values_;
+    bool grow();
+
+    char **keys_ = nullptr;
+    char **values_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;  // slots in each array, one of them kept for the null slot
 };
 
 }  // namespace vellix

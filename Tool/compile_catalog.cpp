@@ -6,11 +6,14 @@
 #include "vellix.h"
 
 #include <sys/stat.h>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
-#include <new>
 #include <string_view>
 
 namespace vellix {
@@ -25,6 +28,22 @@ i18n *compiled_catalog = nullptr;
 
 int report_unopened(const char *program) {
     return report(program, "could not open the output file and/or input file");
+}
+
+// A block of `bytes` bytes for the whole source, released with free(). Page faults are much of
+// the cost of reading a large source, so on Linux a large block asks for huge pages.
+char *allocate_source_buffer(std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::size_t huge_page = std::size_t{2} << 20;
+    if (bytes >= huge_page && bytes <= SIZE_MAX - huge_page) {
+        const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
+        if (void *block = std::aligned_alloc(huge_page, rounded)) {
+            madvise(block, rounded, MADV_HUGEPAGE);  // only advice: small pages work too
+            return static_cast<char *>(block);
+        }
+    }
+#endif
+    return static_cast<char *>(std::malloc(bytes));
 }
 
 // Collects the parsed entries and warns about text that belongs to no key.
@@ -73,12 +92,12 @@ bool query_file_size(const char *path, std::uint64_t &size) {
     return true;
 }
 
-bool read_source(std::FILE *source, std::uint64_t size, std::unique_ptr<char[]> &buffer, std::size_t &bytes_read) {
+bool read_source(std::FILE *source, std::uint64_t size, SourceBuffer &buffer, std::size_t &bytes_read) {
     if (size >= SIZE_MAX) return false;
-    buffer.reset(new (std::nothrow) char[static_cast<std::size_t>(size) + 1]);
+    buffer.reset(allocate_source_buffer(static_cast<std::size_t>(size) + 1));
     if (!buffer) return false;
     bytes_read = std::fread(buffer.get(), 1, static_cast<std::size_t>(size), source);
-    buffer[bytes_read] = '\0';
+    buffer.get()[bytes_read] = '\0';
     return std::ferror(source) == 0;
 }
 
@@ -97,7 +116,7 @@ int compile_catalog(const char *program, const char *output_path, const char *so
         return 1;
     }
 
-    std::unique_ptr<char[]> buffer;
+    SourceBuffer buffer;
     std::size_t bytes_read = 0;
     const bool read_ok = read_source(source, size, buffer, bytes_read);
     std::fclose(source);

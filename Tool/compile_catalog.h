@@ -4,9 +4,15 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace vellix {
+
+struct FreeDeleter {
+    void operator()(void *block) const { std::free(block); }
+};
+using SourceBuffer = std::unique_ptr<char, FreeDeleter>;
 
 // Prints "program: problem" to standard error and gives the failure status, 1.
 int report(const char *program, const char *problem);
@@ -17,7 +23,7 @@ bool query_file_size(const char *path, std::uint64_t &size);
 // Reads up to `size` bytes of `source` into a new buffer of size + 1 bytes and puts a NUL after
 // the bytes read, which may be fewer than `size` if the file shrank. False on a read error or
 // when memory is exhausted.
-bool read_source(std::FILE *source, std::uint64_t size, std::unique_ptr<char[]> &buffer, std::size_t &bytes_read);
+bool read_source(std::FILE *source, std::uint64_t size, SourceBuffer &buffer, std::size_t &bytes_read);
 
 // Compiles the source at `source_path` into the catalog at `output_path`, printing the entry count
 // and any message; gives the exit status.

@@ -14,10 +14,10 @@ public:
     // Hands the pending entry to the sink, if a value is pending. False when the sink says stop.
     bool finish() {
         if (has_key_ && !has_value_) sink_.dropped_key(key_, key_line_);
-        if (has_key_ && has_value_ && !sink_.entry(key_, value_, key_line_)) return false;
+        if (has_key_ && has_value_ && !sink_.entry(key_, value(), key_line_)) return false;
         // Text before the first key line has no key to go with; it was reported when seen.
         has_value_ = false;
-        value_.clear();
+        joined_ = false;
         return true;
     }
 
@@ -34,17 +34,28 @@ public:
             sink_.keyless_text(line);
             keyless_reported_ = true;
         }
+        if (!has_value_) {
+            first_line_ = text;
+            has_value_ = true;
+            return;
+        }
+        if (!joined_) value_.assign(first_line_);
+        joined_ = true;
         value_.append(text);
-        has_value_ = true;
     }
 
 private:
+    // Most values are one line: those are passed on from the source bytes without a copy.
+    std::string_view value() const { return joined_ ? std::string_view(value_) : first_line_; }
+
     SourceSink &sink_;
     bool has_key_ = false;
     bool has_value_ = false;
     bool keyless_reported_ = false;
     std::string_view key_;
     std::uint64_t key_line_ = 0;
+    std::string_view first_line_;
+    bool joined_ = false;  // whether the value spans lines and is collected in value_
     std::string value_;
 };
 

@@ -196,7 +196,7 @@ TEST(CompilerReading, ParsesOnlyTheBytesActuallyRead) {
     write_file(dir.file("src"), "-k\nv");
     std::FILE *source = std::fopen(dir.file("src").c_str(), "rb");
     ASSERT_NE(source, nullptr);
-    std::unique_ptr<char[]> buffer;
+    vellix::SourceBuffer buffer;
     std::size_t bytes_read = 99;
     EXPECT_TRUE(vellix::read_source(source, 4096, buffer, bytes_read));
     std::fclose(source);
