@@ -1,14 +1,18 @@
 #include "vellix.h"
 
 #include "catalog_format.h"
+#include "catalog_search.h"
 #include "catalog_table.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <clocale>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
+#include <string_view>
 
 const char *const vellixVersion = "1.5B";
 
@@ -72,6 +76,28 @@ private:
 };
 
 }  // namespace
+
+i18n *vellix_open(const char *name) {
+    if (!name) return nullptr;
+    const char *search_path = std::getenv("NLSPATH");
+    if (!search_path) return nullptr;
+    try {
+        const std::string templates_text{search_path};  // private copy: the environment may change
+        const char *locale = std::setlocale(LC_ALL, nullptr);
+        for (std::string_view pattern : vellix::split_search_path(templates_text)) {
+            const std::string path = vellix::expand_template(pattern, name, locale);
+            FILE *file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+            if (!file) continue;
+            // The first file that opens ends the search, whatever it holds.
+            i18n *handle = nullptr;
+            vellix::load_catalog(file, &handle);
+            return handle;
+        }
+    } catch (const std::bad_alloc &) {
+        // Out of memory before any file was opened: nothing to release.
+    }
+    return nullptr;
+}
 
 i18n *vellix_empty(void) {
     return static_cast<i18n *>(std::calloc(1, sizeof(i18n)));

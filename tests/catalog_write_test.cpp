@@ -121,7 +121,7 @@ TEST(CatalogWriting, FailedWriteIsReportedNotOnlyFailedClose) {
     Handle small = handle_with({{"hi", "Hello"}});
     EXPECT_EQ(vellix_write(small.get(), "/dev/full"), -1);
     // Large enough that the writes themselves fail before the flush.
-    Entries many(20000, {"menu.item.label", std::string(60, 'v')});
+    Entries many(2000, {"menu.item.label", std::string(60, 'v')});
     Handle large = handle_with(many);
     EXPECT_EQ(vellix_write(large.get(), "/dev/full"), -1);
 }
