@@ -1,0 +1,189 @@
+// Loading and lookup costs, side by side with what they are held to: reading the catalog file's bytes
+// with one fread, and glibc's gettext() on the same keys compiled with msgfmt.
+#include "catalog_table.h"
+#include "vellix.h"
+
+#include <benchmark/benchmark.h>
+#include <libintl.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string key_of(std::size_t i) { return "menu.item." + std::to_string(i) + ".label"; }
+
+// A generated catalog of `entries` entries, written once as a vellix catalog (catalog_path) and as a
+// gettext message catalog in the domain `domain` under `directory`.
+struct BenchCatalog {
+    std::string directory;
+    std::string catalog_path;
+    std::string domain;
+    std::uintmax_t file_size = 0;
+    bool have_gettext = false;
+};
+
+BenchCatalog make_catalog(std::size_t entries) {
+    BenchCatalog made;
+    made.directory = (fs::temp_directory_path() / ("vellix-bench-" + std::to_string(entries))).string();
+    made.domain = "vellixbench" + std::to_string(entries);
+    fs::create_directories(made.directory + "/C.UTF-8/LC_MESSAGES");
+    made.catalog_path = made.directory + "/bench.18c";
+
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> length(20, 80);
+    std::uniform_int_distribution<int> letter('a', 'z');
+    vellix::CatalogEntries collected;
+    std::ofstream po(made.directory + "/bench.po");
+    po << "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::string key = key_of(i);
+        std::string value(static_cast<std::size_t>(length(random)), ' ');
+        for (char &c : value) c = static_cast<char>(letter(random));
+        collected.append(key.data(), key.size(), value.data(), value.size());
+        po << "msgid \"" << key << "\"\nmsgstr \"" << value << "\"\n\n";
+    }
+    po.close();
+    i18n *handle = vellix_empty();
+    collected.move_into(handle);
+    vellix_write(handle, made.catalog_path.c_str());
+    vellix_free(handle);
+    made.file_size = fs::file_size(made.catalog_path);
+
+    const std::string msgfmt = "msgfmt -o '" + made.directory + "/C.UTF-8/LC_MESSAGES/" + made.domain + ".mo' '" +
+                               made.directory + "/bench.po'";
+    made.have_gettext = std::system(msgfmt.c_str()) == 0 && std::setlocale(LC_ALL, "C.UTF-8") != nullptr;
+    if (made.have_gettext) bindtextdomain(made.domain.c_str(), made.directory.c_str());
+    return made;
+}
+
+const BenchCatalog &catalog_of(std::size_t entries) {
+    static std::map<std::size_t, BenchCatalog> made;
+    auto found = made.find(entries);
+    if (found == made.end()) found = made.emplace(entries, make_catalog(entries)).first;
+    return found->second;
+}
+
+// Hits and misses alternating; the misses share the hits' long prefix.
+std::vector<std::string> lookup_keys(std::size_t entries) {
+    std::mt19937 random(54321);
+    std::uniform_int_distribution<std::size_t> pick(0, entries - 1);
+    std::vector<std::string> keys;
+    for (int i = 0; i < 1024; ++i) keys.push_back(i % 2 == 0 ? key_of(pick(random)) : key_of(entries + pick(random)));
+    return keys;
+}
+
+void open_and_free(benchmark::State &state) {
+    const BenchCatalog &catalog = catalog_of(static_cast<std::size_t>(state.range(0)));
+    setenv("NLSPATH", (catalog.directory + "/%N").c_str(), 1);
+    for (auto _ : state) {
+        i18n *handle = vellix_open("bench");
+        if (!handle) state.SkipWithError("the catalog did not load");
+        vellix_free(handle);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * catalog.file_size));
+}
+
+// One fread of the whole file. With `fresh_buffer`, into memory allocated for it (and released) in
+// each round, as a program reading the file would; otherwise into one buffer reused by every round.
+void read_whole_file(benchmark::State &state, bool fresh_buffer) {
+    const BenchCatalog &catalog = catalog_of(static_cast<std::size_t>(state.range(0)));
+    const std::size_t size = static_cast<std::size_t>(catalog.file_size);
+    std::unique_ptr<char[]> reused{new char[size]};
+    for (auto _ : state) {
+        std::unique_ptr<char[]> fresh{fresh_buffer ? new char[size] : nullptr};
+        char *bytes = fresh_buffer ? fresh.get() : reused.get();
+        std::FILE *file = std::fopen(catalog.catalog_path.c_str(), "rb");
+        if (!file || std::fread(bytes, 1, size, file) != size) state.SkipWithError("short read");
+        if (file) std::fclose(file);
+        benchmark::DoNotOptimize(bytes);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * catalog.file_size));
+}
+
+// What a loaded handle costs in allocation alone: the same arrays and strings as open_and_free makes
+// for this catalog, allocated and released in the same order, with no file read at all.
+void allocation_floor(benchmark::State &state) {
+    const BenchCatalog &catalog = catalog_of(static_cast<std::size_t>(state.range(0)));
+    setenv("NLSPATH", (catalog.directory + "/%N").c_str(), 1);
+    std::vector<std::size_t> key_sizes, value_sizes;
+    i18n *handle = vellix_open("bench");
+    for (std::size_t i = 0; handle && handle->index[i]; ++i) {
+        key_sizes.push_back(std::strlen(handle->index[i]) + 1);
+        value_sizes.push_back(std::strlen(handle->handles[i]) + 1);
+    }
+    vellix_free(handle);
+    const std::size_t count = key_sizes.size();
+    for (auto _ : state) {
+        auto **values = static_cast<char **>(std::calloc(count + 1, sizeof(char *)));
+        auto **keys = static_cast<char **>(std::calloc(count + 1, sizeof(char *)));
+        for (std::size_t i = 0; i < count; ++i) {
+            keys[i] = static_cast<char *>(std::malloc(key_sizes[i]));
+            values[i] = static_cast<char *>(std::malloc(value_sizes[i]));
+            std::memset(keys[i], 'k', key_sizes[i]);  // written in full, as a loader writes them
+            std::memset(values[i], 'v', value_sizes[i]);
+        }
+        benchmark::DoNotOptimize(keys);
+        for (std::size_t i = 0; i < count; ++i) std::free(values[i]);
+        std::free(values);
+        for (std::size_t i = 0; i < count; ++i) std::free(keys[i]);
+        std::free(keys);
+    }
+}
+
+void vellix_lookup(benchmark::State &state) {
+    const auto entries = static_cast<std::size_t>(state.range(0));
+    const BenchCatalog &catalog = catalog_of(entries);
+    setenv("NLSPATH", (catalog.directory + "/%N").c_str(), 1);
+    i18n *handle = vellix_open("bench");
+    const std::vector<std::string> keys = lookup_keys(entries);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(vellix_get(handle, keys[next].c_str(), nullptr));
+        next = (next + 1) % keys.size();
+    }
+    vellix_free(handle);
+}
+
+void gettext_lookup(benchmark::State &state) {
+    const auto entries = static_cast<std::size_t>(state.range(0));
+    const BenchCatalog &catalog = catalog_of(entries);
+    if (!catalog.have_gettext) {
+        state.SkipWithError("msgfmt or the C.UTF-8 locale is missing");
+        return;
+    }
+    const std::vector<std::string> keys = lookup_keys(entries);
+    if (std::string(dgettext(catalog.domain.c_str(), key_of(0).c_str())) == key_of(0)) {
+        state.SkipWithError("gettext does not translate here");
+        return;
+    }
+    textdomain(catalog.domain.c_str());
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(gettext(keys[next].c_str()));
+        next = (next + 1) % keys.size();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(open_and_free)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(allocation_floor)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(read_whole_file, fresh_buffer, true)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(read_whole_file, reused_buffer, false)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(vellix_lookup)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(gettext_lookup)->Arg(100)->Arg(1000)->Arg(10000);
+
+BENCHMARK_MAIN();

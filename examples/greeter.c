@@ -1,0 +1,23 @@
+/* greeter: prints a few lines in the user's language from the catalog "greeter", found through
+   NLSPATH, and falls back to its built-in English for a missing catalog or a missing key. */
+#include "vellix.h"
+
+#include <locale.h>
+#include <stdio.h>
+
+int main(void) {
+    i18n *catalog;
+
+    /* Take the user's locale from the environment, so that %L in NLSPATH names it. */
+    setlocale(LC_ALL, "");
+    catalog = vellix_open("greeter");
+    if (!catalog) fprintf(stderr, "greeter: no catalog found, using the built-in texts\n");
+
+    /* A null catalog gives every fallback, so no lookup needs a check of its own. */
+    printf("%s\n", vellix_get(catalog, "greeting", "Hello, world!"));
+    printf("%s\n", vellix_get(catalog, "question", "How are you today?"));
+    printf("%s\n", vellix_get(catalog, "farewell", "Goodbye, and thanks for all the fish."));
+
+    vellix_free(catalog);
+    return 0;
+}
