@@ -1,9 +1,15 @@
 #include "test_support.h"
 
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+extern char **environ;
+#endif
 
 #include <atomic>
 #include <fstream>
@@ -11,15 +17,23 @@
 #include <sstream>
 #include <stdexcept>
 
-extern char **environ;
-
 namespace vellix_test {
+
+namespace {
+int process_id() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<int>(getpid());
+#endif
+}
+}  // namespace
 
 TempDir::TempDir() {
     static std::atomic<unsigned> counter{0};
     const auto base = std::filesystem::temp_directory_path();
     for (;;) {
-        path_ = base / ("vellix-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+        path_ = base / ("vellix-test-" + std::to_string(process_id()) + "-" + std::to_string(counter++));
         if (std::filesystem::create_directory(path_)) return;
     }
 }
@@ -68,6 +82,82 @@ Bytes catalog_bytes(const std::vector<std::pair<std::string, std::string>> &entr
     return bytes;
 }
 
+#ifdef _WIN32
+namespace {
+// Quotes one argument so that the C runtime's command-line parser gives it back unchanged.
+std::string quote_argument(const std::string &arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+// Standard output and error are text streams, which end lines with CR LF on Windows; the tests
+// compare lines as the program wrote them.
+std::string text_lines(const std::string &written) {
+    std::string lines;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (!(written[i] == '\r' && i + 1 < written.size() && written[i + 1] == '\n')) lines += written[i];
+    }
+    return lines;
+}
+
+HANDLE inheritable_file(const std::string &path) {
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &security, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+}  // namespace
+
+RunResult run_program(const std::string &program, const std::vector<std::string> &args) {
+    TempDir outputs;
+    const std::string out_path = outputs.file("stdout");
+    const std::string err_path = outputs.file("stderr");
+    std::string command_line;
+    for (const std::string &arg : args) command_line += (command_line.empty() ? "" : " ") + quote_argument(arg);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = inheritable_file(out_path);
+    startup.hStdError = inheritable_file(err_path);
+    PROCESS_INFORMATION process{};
+    std::vector<char> writable(command_line.begin(), command_line.end());
+    writable.push_back('\0');
+    const BOOL started = CreateProcessA(program.c_str(), writable.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
+    if (!started) throw std::runtime_error("cannot start " + program);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process.hProcess, &exit_code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+
+    RunResult result;
+    result.status = static_cast<int>(exit_code);
+    result.out = text_lines(slurp(out_path));
+    result.err = text_lines(slurp(err_path));
+    return result;
+}
+
+void set_env(const char *name, const std::string &value) { _putenv_s(name, value.c_str()); }
+
+// An empty value removes the variable on Windows.
+void unset_env(const char *name) { _putenv_s(name, ""); }
+#else
 RunResult run_program(const std::string &program, const std::vector<std::string> &args) {
     TempDir outputs;
     const std::string out_path = outputs.file("stdout");
@@ -92,5 +182,10 @@ RunResult run_program(const std::string &program, const std::vector<std::string>
     result.err = slurp(err_path);
     return result;
 }
+
+void set_env(const char *name, const std::string &value) { setenv(name, value.c_str(), 1); }
+
+void unset_env(const char *name) { unsetenv(name); }
+#endif
 
 }  // namespace vellix_test

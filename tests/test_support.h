@@ -42,6 +42,10 @@ struct RunResult {
 // Runs `program` with `args` (args[0] is what the program sees as its own name).
 RunResult run_program(const std::string &program, const std::vector<std::string> &args);
 
+// Sets or removes an environment variable of this process.
+void set_env(const char *name, const std::string &value);
+void unset_env(const char *name);
+
 }  // namespace vellix_test
 
 #endif
