@@ -2,6 +2,7 @@
 // with one fread, and glibc's gettext() on the same keys compiled with msgfmt.
 #include "catalog_table.h"
 #include "vellix.h"
+#include "vellix_index.h"
 
 #include <benchmark/benchmark.h>
 #include <libintl.h>
@@ -157,6 +158,42 @@ void vellix_lookup(benchmark::State &state) {
     vellix_free(handle);
 }
 
+void index_lookup(benchmark::State &state) {
+    const auto entries = static_cast<std::size_t>(state.range(0));
+    const BenchCatalog &catalog = catalog_of(entries);
+    setenv("NLSPATH", (catalog.directory + "/%N").c_str(), 1);
+    i18n *handle = vellix_open("bench");
+    vellix_index *index = vellix_index_build(handle);
+    const std::vector<std::string> keys = lookup_keys(entries);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(vellix_index_get(index, keys[next].c_str(), nullptr));
+        next = (next + 1) % keys.size();
+    }
+    vellix_index_free(index);
+    vellix_free(handle);
+}
+
+// vellix_open alone (the release is not timed), to set beside building the index.
+void open_only(benchmark::State &state) {
+    const BenchCatalog &catalog = catalog_of(static_cast<std::size_t>(state.range(0)));
+    setenv("NLSPATH", (catalog.directory + "/%N").c_str(), 1);
+    for (auto _ : state) {
+        i18n *handle = vellix_open("bench");
+        state.PauseTiming();
+        vellix_free(handle);
+        state.ResumeTiming();
+    }
+}
+
+void index_build(benchmark::State &state) {
+    const BenchCatalog &catalog = catalog_of(static_cast<std::size_t>(state.range(0)));
+    setenv("NLSPATH", (catalog.directory + "/%N").c_str(), 1);
+    i18n *handle = vellix_open("bench");
+    for (auto _ : state) vellix_index_free(vellix_index_build(handle));
+    vellix_free(handle);
+}
+
 void gettext_lookup(benchmark::State &state) {
     const auto entries = static_cast<std::size_t>(state.range(0));
     const BenchCatalog &catalog = catalog_of(entries);
@@ -183,7 +220,10 @@ BENCHMARK(open_and_free)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(allocation_floor)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_whole_file, fresh_buffer, true)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_whole_file, reused_buffer, false)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(vellix_lookup)->Arg(100)->Arg(1000)->Arg(10000);
-BENCHMARK(gettext_lookup)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(vellix_lookup)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(index_lookup)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(gettext_lookup)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(open_only)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(index_build)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 /* The public headers used from plain C: builds a catalog, looks it up and writes it. */
 #include "i18nutil.h"
 #include "vellix.h"
+#include "vellix_index.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -19,6 +20,7 @@ int main(int argc, char **argv) {
     i18n *catalog = vellix_empty();
     char *joined = __vellix_concat3("wel", "co", "me");
     char **keys;
+    vellix_index *index;
 
     check(catalog != NULL && catalog->fp == NULL, "a fresh handle");
     check(strcmp(vellixVersion, "1.5B") == 0, "the version string");
@@ -28,6 +30,11 @@ int main(int argc, char **argv) {
     check(vellix_get(catalog, "absent", fallback) == fallback, "the fallback");
     keys = vellix_getkeys(catalog);
     check(keys != NULL && strcmp(keys[0], "greeting") == 0 && keys[1] == NULL, "the key list");
+    index = vellix_index_build(catalog);
+    check(index != NULL, "building the index");
+    check(vellix_index_get(index, "greeting", fallback) == vellix_get(catalog, "greeting", fallback), "an indexed lookup");
+    check(vellix_index_get(index, "absent", fallback) == fallback, "the indexed fallback");
+    vellix_index_free(index);
     if (argc > 1) check(vellix_write(catalog, argv[1]) == 0, "writing the catalog");
     vellix_free(catalog);
     return failures == 0 ? 0 : 1;

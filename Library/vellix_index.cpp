@@ -1,0 +1,98 @@
+#include "vellix_index.h"
+
+#include "catalog_table.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// One slot of the open-addressing table: part of the key's hash, so that most misses never touch a
+// key's bytes, and the entry's position plus one (0 marks an empty slot).
+struct Slot {
+    std::uint32_t hash_tag;
+    std::uint32_t entry_plus_one;
+};
+
+// Hashes a key a word at a time; also gives its length.
+std::uint64_t hash_key(const char *key) {
+    const std::size_t length = std::strlen(key);
+    std::uint64_t hash = 0x9E3779B97F4A7C15u ^ length;
+    std::size_t offset = 0;
+    for (; length - offset >= 8; offset += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, key + offset, 8);
+        hash = (hash ^ word) * 0xFF51AFD7ED558CCDu;
+        hash ^= hash >> 32;
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, key + offset, length - offset);
+    hash = (hash ^ tail) * 0xC4CEB9FE1A85EC53u;
+    hash ^= hash >> 29;
+    hash *= 0xFF51AFD7ED558CCDu;
+    return hash ^ (hash >> 32);
+}
+
+}  // namespace
+
+// The record and its table are one allocation: the slots follow the record.
+struct vellix_index {
+    char *const *keys;    // the handle's arrays, borrowed
+    char *const *values;
+    std::size_t mask;     // slots - 1; the slot count is a power of two
+
+    Slot *slots() { return reinterpret_cast<Slot *>(this + 1); }
+    const Slot *slots() const { return reinterpret_cast<const Slot *>(this + 1); }
+};
+static_assert(sizeof(vellix_index) % alignof(Slot) == 0, "the slots follow the record aligned");
+
+extern "C" {
+
+vellix_index *vellix_index_build(const i18n *handle) {
+    if (!handle) return nullptr;
+    const std::size_t entry_count = handle->handles ? vellix::count_entries(handle) : 0;
+    if (entry_count > vellix::max_catalog_entries) return nullptr;  // positions must fit a slot
+    // At most half full, so that a miss soon meets an empty slot.
+    std::size_t slot_count = 2;
+    while (slot_count < 2 * entry_count) slot_count *= 2;
+    if (slot_count > (SIZE_MAX - sizeof(vellix_index)) / sizeof(Slot)) return nullptr;
+    const std::size_t bytes = sizeof(vellix_index) + slot_count * sizeof(Slot);
+    auto *index = static_cast<vellix_index *>(std::calloc(1, bytes));
+    if (!index) return nullptr;
+    index->keys = handle->index;
+    index->values = handle->handles;
+    index->mask = slot_count - 1;
+
+    for (std::size_t entry = 0; entry < entry_count; ++entry) {
+        const char *key = handle->index[entry];
+        const std::uint64_t hash = hash_key(key);
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
+        for (std::size_t slot = hash & index->mask;; slot = (slot + 1) & index->mask) {
+            Slot &candidate = index->slots()[slot];
+            if (candidate.entry_plus_one == 0) {
+                candidate = Slot{tag, static_cast<std::uint32_t>(entry + 1)};
+                break;
+            }
+            // A later duplicate is never found by vellix_get either: keep the first.
+            if (candidate.hash_tag == tag && std::strcmp(handle->index[candidate.entry_plus_one - 1], key) == 0) break;
+        }
+    }
+    return index;
+}
+
+const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback) {
+    if (!index || !key) return fallback;
+    const std::uint64_t hash = hash_key(key);
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t slot = hash & index->mask;; slot = (slot + 1) & index->mask) {
+        const Slot &candidate = index->slots()[slot];
+        if (candidate.entry_plus_one == 0) return fallback;
+        const std::size_t entry = candidate.entry_plus_one - 1;
+        if (candidate.hash_tag == tag && std::strcmp(index->keys[entry], key) == 0) return index->values[entry];
+    }
+}
+
+void vellix_index_free(vellix_index *index) { std::free(index); }
+
+}  // extern "C"

@@ -1,0 +1,33 @@
+/* An optional hash index over a vellix handle's keys, for catalogs that are large or looked up often.
+   It gives exactly the answers of vellix_get, in time that does not grow with the catalog. */
+#ifndef VELLIX_INDEX_H
+#define VELLIX_INDEX_H
+
+#include "vellix.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Opaque: made by vellix_index_build, released by vellix_index_free. */
+typedef struct vellix_index vellix_index;
+
+/* Builds an index over the handle's entries as they are now, or returns null for a null handle or
+   when memory is exhausted. The index borrows the handle's arrays and strings (nothing is copied):
+   it stays valid until the handle is freed or an entry is added to it, and must not be used after
+   either. Building again after vellix_add gives a valid index. */
+vellix_index *vellix_index_build(const i18n *handle);
+
+/* The answer vellix_get gives on the indexed handle: the value of the first entry whose key equals
+   `key`, else `fallback` itself (possibly null); also `fallback` for a null index or key. A value
+   belongs to the handle. */
+const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback);
+
+/* Releases the index (never the handle). Null does nothing. */
+void vellix_index_free(vellix_index *index);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VELLIX_INDEX_H */

@@ -1,0 +1,133 @@
+// The optional key index gives exactly the answers of vellix_get.
+#include "catalog_search.h"
+#include "catalog_table.h"
+#include "test_support.h"
+#include "vellix.h"
+#include "vellix_index.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+struct HandleDeleter {
+    void operator()(i18n *handle) const { vellix_free(handle); }
+};
+using Handle = std::unique_ptr<i18n, HandleDeleter>;
+struct IndexDeleter {
+    void operator()(vellix_index *index) const { vellix_index_free(index); }
+};
+using Index = std::unique_ptr<vellix_index, IndexDeleter>;
+
+Handle built_handle(const Entries &entries) {
+    vellix::CatalogEntries collected;
+    for (const auto &[key, value] : entries) collected.append(key.data(), key.size(), value.data(), value.size());
+    Handle handle{vellix_empty()};
+    collected.move_into(handle.get());
+    return handle;
+}
+
+// The same entries as a handle loaded from a catalog file.
+Handle loaded_handle(const Entries &entries) {
+    vellix_test::TempDir dir;
+    const std::string path = dir.file("index.18c");
+    vellix_test::write_file(path, [&] {
+        const vellix_test::Bytes bytes = vellix_test::catalog_bytes(entries);
+        return std::string(bytes.begin(), bytes.end());
+    }());
+    i18n *handle = nullptr;
+    vellix::load_catalog(std::fopen(path.c_str(), "rb"), &handle);
+    return Handle{handle};
+}
+
+// Every key of the handle and every probe must give the very pointer vellix_get gives.
+void expect_same_answers(const i18n *handle, const std::vector<std::string> &probes) {
+    Index index{vellix_index_build(handle)};
+    ASSERT_NE(index, nullptr);
+    const char fallback[] = "fallback";
+    std::vector<std::string> keys = probes;
+    for (char **key = vellix_getkeys(handle); key && *key; ++key) keys.emplace_back(*key);
+    for (const std::string &key : keys) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(vellix_index_get(index.get(), key.c_str(), fallback), vellix_get(handle, key.c_str(), fallback));
+        EXPECT_EQ(vellix_index_get(index.get(), key.c_str(), nullptr), vellix_get(handle, key.c_str(), nullptr));
+    }
+}
+
+std::string every_byte_but_nul() {
+    std::string bytes;
+    for (int byte = 1; byte <= 0xFF; ++byte) bytes.push_back(static_cast<char>(byte));
+    return bytes;
+}
+
+const std::vector<std::string> absent_keys{"absent", "", "menu.item.", "menu.item.1.labe", "menu.item.1.label.",
+                                           std::string(300, 'k'), "\xFF"};
+
+TEST(CatalogIndex, AgreesWithLookupOnKnownCatalogs) {
+    Entries many;
+    for (int i = 0; i < 5000; ++i) many.emplace_back("menu.item." + std::to_string(i) + ".label", std::to_string(i));
+    const std::pair<const char *, Entries> catalogs[] = {
+        {"no entries", {}},
+        {"duplicates", {{"k", "first"}, {"k", "second"}, {"other", "x"}, {"k", "third"}}},
+        {"empty keys and values", {{"", "empty key"}, {"key", ""}, {"", "second empty key"}}},
+        {"every byte value", {{every_byte_but_nul(), "all"}, {"\x01", "one"}, {"\xFF", "high"}}},
+        {"keys longer than a word", {{"abcdefgh", "8"}, {"abcdefghi", "9"}, {"abcdefg", "7"}, {"abcdefgh1", "9b"}}},
+        {"thousands of shared prefixes", many},
+    };
+    for (const auto &[name, entries] : catalogs) {
+        SCOPED_TRACE(name);
+        expect_same_answers(built_handle(entries).get(), absent_keys);
+        expect_same_answers(loaded_handle(entries).get(), absent_keys);
+    }
+}
+
+TEST(CatalogIndex, FreshHandleAndNullArguments) {
+    Handle fresh{vellix_empty()};
+    expect_same_answers(fresh.get(), absent_keys);
+    EXPECT_EQ(vellix_index_build(nullptr), nullptr);
+    const char fallback[] = "fallback";
+    EXPECT_EQ(vellix_index_get(nullptr, "k", fallback), fallback);
+    Handle handle = built_handle({{"k", "v"}});
+    Index index{vellix_index_build(handle.get())};
+    EXPECT_EQ(vellix_index_get(index.get(), nullptr, fallback), fallback);
+    vellix_index_free(nullptr);
+}
+
+TEST(CatalogIndex, RebuiltIndexSeesAddedEntries) {
+    Handle handle = built_handle({{"a", "1"}});
+    vellix_add(handle.get(), "b", "2");
+    vellix_add(handle.get(), "a", "shadowed");
+    expect_same_answers(handle.get(), {"a", "b", "c"});
+}
+
+TEST(CatalogIndex, AgreesWithLookupOnRandomCatalogs) {
+    // Keys from a tiny alphabet collide and repeat often; lengths cross the hash's word size.
+    std::mt19937 random(2024);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        std::uniform_int_distribution<int> entry_count(0, round < 150 ? 40 : 3000);
+        std::uniform_int_distribution<int> key_length(0, round % 2 ? 3 : 12);
+        std::uniform_int_distribution<int> letter(0, 2);
+        auto random_key = [&] {
+            std::string key(static_cast<std::size_t>(key_length(random)), 'a');
+            for (char &c : key) c = "ab\xE9"[letter(random)];
+            return key;
+        };
+        Entries entries;
+        for (int i = entry_count(random); i > 0; --i) entries.emplace_back(random_key(), std::to_string(i));
+        std::vector<std::string> probes;
+        for (int i = 0; i < 50; ++i) probes.push_back(random_key());
+        expect_same_answers(built_handle(entries).get(), probes);
+    }
+}
+
+}  // namespace
