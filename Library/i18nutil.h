@@ -3,18 +3,20 @@
 #ifndef VELLIX_I18NUTIL_H
 #define VELLIX_I18NUTIL_H
 
+#include "vellix_export.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 /* A copy of `str`. */
-char *__vellix_strdup(const char *str);
+VELLIX_API char *__vellix_strdup(const char *str);
 
 /* `str1` immediately followed by `str2`. */
-char *__vellix_concat(const char *str1, const char *str2);
+VELLIX_API char *__vellix_concat(const char *str1, const char *str2);
 
 /* `str1`, `str2` and `str3` joined. */
-char *__vellix_concat3(const char *str1, const char *str2, const char *str3);
+VELLIX_API char *__vellix_concat3(const char *str1, const char *str2, const char *str3);
 
 #ifdef __cplusplus
 }

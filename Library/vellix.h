@@ -5,6 +5,8 @@
 
 #include <stdio.h>
 
+#include "vellix_export.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -20,37 +22,37 @@ typedef struct i18n {
 } i18n;
 
 /* The library's version, "1.5B". */
-extern const char *const vellixVersion;
+extern VELLIX_API const char *const vellixVersion;
 
 /* Searches the ';'-separated templates of NLSPATH for the catalog `name` and loads the first file
    that opens. Returns a new handle (release it with vellix_free), or null when no catalog was found,
    when the first one found is not a valid catalog, or when `name` is null. */
-i18n *vellix_open(const char *name);
+VELLIX_API i18n *vellix_open(const char *name);
 
 /* Returns the value of the first entry whose key equals `key` byte for byte, or `fallback` itself
    (the very pointer, possibly null) when there is none, or when the handle or `key` is null.
    A returned value belongs to the handle and stays valid until vellix_free. */
-const char *vellix_get(const i18n *i18n, const char *key, const char *fallback);
+VELLIX_API const char *vellix_get(const i18n *i18n, const char *key, const char *fallback);
 
 /* Returns a new handle without entries and without a file, or null when memory is exhausted. */
-i18n *vellix_empty(void);
+VELLIX_API i18n *vellix_empty(void);
 
 /* Closes the handle's file and releases every string, both arrays and the record. Null does
    nothing. */
-void vellix_free(i18n *i18n);
+VELLIX_API void vellix_free(i18n *i18n);
 
 /* Returns the handle's own null-terminated key array (null for a fresh handle or a null handle).
    It belongs to the handle: do not change or release it; vellix_add replaces it. */
-char **vellix_getkeys(const i18n *i18n);
+VELLIX_API char **vellix_getkeys(const i18n *i18n);
 
 /* Appends a copy of (`key`, `value`) as the last entry. Does nothing when the handle, `key` or
    `value` is null, when the handle already holds 2147483646 entries, or when memory is exhausted. */
-void vellix_add(i18n *i18n, const char *key, const char *value);
+VELLIX_API void vellix_add(i18n *i18n, const char *key, const char *value);
 
 /* Writes the handle's entries to `path` as a catalog file, replacing any file there.
    Returns 0 on success and -1 when the handle is null, the file cannot be opened (it is then left
    unchanged), or any write, flush or the close fails (a partial file may then remain). */
-int vellix_write(const i18n *i18n, const char *path);
+VELLIX_API int vellix_write(const i18n *i18n, const char *path);
 
 #ifdef __cplusplus
 }

@@ -16,15 +16,15 @@ typedef struct vellix_index vellix_index;
    when memory is exhausted. The index borrows the handle's arrays and strings (nothing is copied):
    it stays valid until the handle is freed or an entry is added to it, and must not be used after
    either. Building again after vellix_add gives a valid index. */
-vellix_index *vellix_index_build(const i18n *handle);
+VELLIX_API vellix_index *vellix_index_build(const i18n *handle);
 
 /* The answer vellix_get gives on the indexed handle: the value of the first entry whose key equals
    `key`, else `fallback` itself (possibly null); also `fallback` for a null index or key. A value
    belongs to the handle. */
-const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback);
+VELLIX_API const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback);
 
 /* Releases the index (never the handle). Null does nothing. */
-void vellix_index_free(vellix_index *index);
+VELLIX_API void vellix_index_free(vellix_index *index);
 
 #ifdef __cplusplus
 }

@@ -1,6 +1,6 @@
 # Cross-compiles for 64-bit Windows with Debian's mingw-w64 (package g++-mingw-w64-x86-64-posix).
-# Programs are linked statically so that they run under Wine or on Windows without extra DLLs, and
-# tests run through Wine when it is installed.
+# Programs and DLLs are linked statically (the C++ runtime included), so that they run under Wine or
+# on Windows without further DLLs; tests run through Wine when it is installed.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -15,6 +15,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 
 if(EXISTS /usr/lib/wine/wine64)
   set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

@@ -1,0 +1,13 @@
+#include "vellix.h"
+#include "vellix_index.h"
+
+#include <stdio.h>
+
+int main(void) {
+    i18n *catalog = vellix_open("consumer");
+    vellix_index *index = vellix_index_build(catalog);
+    printf("%s\n", vellix_index_get(index, "greeting", "no catalog"));
+    vellix_index_free(index);
+    vellix_free(catalog);
+    return catalog ? 0 : 1;
+}
