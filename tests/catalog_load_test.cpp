@@ -22,10 +22,8 @@ using vellix_test::catalog_bytes;
 using vellix_test::TempDir;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-struct HandleDeleter {
-    void operator()(i18n *handle) const { vellix_free(handle); }
-};
-using Handle = std::unique_ptr<i18n, HandleDeleter>;
+using vellix_test::Handle;
+using vellix_test::every_byte_but_nul;
 
 void write_bytes(const std::string &path, const Bytes &bytes) {
     vellix_test::write_file(path, std::string(bytes.begin(), bytes.end()));
@@ -255,12 +253,6 @@ TEST_F(CatalogSearch, EmptyCatalogHasAnEmptyKeyArray) {
     EXPECT_EQ(vellix_getkeys(handle.get())[0], nullptr);
     ASSERT_NE(handle->handles, nullptr);
     EXPECT_EQ(handle->handles[0], nullptr);
-}
-
-std::string every_byte_but_nul() {
-    std::string bytes;
-    for (int byte = 1; byte <= 0xFF; ++byte) bytes.push_back(static_cast<char>(byte));
-    return bytes;
 }
 
 TEST_F(CatalogSearch, WrittenCatalogsLoadBackUnchanged) {

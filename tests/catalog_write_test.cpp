@@ -17,21 +17,13 @@ using vellix_test::Bytes;
 using vellix_test::TempDir;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-struct HandleDeleter {
-    void operator()(i18n *handle) const { vellix_free(handle); }
-};
-using Handle = std::unique_ptr<i18n, HandleDeleter>;
+using vellix_test::Handle;
+using vellix_test::every_byte_but_nul;
 
 Handle handle_with(const Entries &entries) {
     Handle handle{vellix_empty()};
     for (const auto &[key, value] : entries) vellix_add(handle.get(), key.c_str(), value.c_str());
     return handle;
-}
-
-std::string every_byte_but_nul() {
-    std::string bytes;
-    for (int byte = 1; byte <= 0xFF; ++byte) bytes.push_back(static_cast<char>(byte));
-    return bytes;
 }
 
 struct LayoutCase {

@@ -19,10 +19,8 @@ namespace {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-struct HandleDeleter {
-    void operator()(i18n *handle) const { vellix_free(handle); }
-};
-using Handle = std::unique_ptr<i18n, HandleDeleter>;
+using vellix_test::Handle;
+using vellix_test::every_byte_but_nul;
 struct IndexDeleter {
     void operator()(vellix_index *index) const { vellix_index_free(index); }
 };
@@ -61,12 +59,6 @@ void expect_same_answers(const i18n *handle, const std::vector<std::string> &pro
         EXPECT_EQ(vellix_index_get(index.get(), key.c_str(), fallback), vellix_get(handle, key.c_str(), fallback));
         EXPECT_EQ(vellix_index_get(index.get(), key.c_str(), nullptr), vellix_get(handle, key.c_str(), nullptr));
     }
-}
-
-std::string every_byte_but_nul() {
-    std::string bytes;
-    for (int byte = 1; byte <= 0xFF; ++byte) bytes.push_back(static_cast<char>(byte));
-    return bytes;
 }
 
 const std::vector<std::string> absent_keys{"absent", "", "menu.item.", "menu.item.1.labe", "menu.item.1.label.",

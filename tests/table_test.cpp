@@ -2,6 +2,7 @@
 // string helpers.
 #include "catalog_table.h"
 #include "i18nutil.h"
+#include "test_support.h"
 #include "vellix.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +15,7 @@
 
 namespace {
 
-struct HandleDeleter {
-    void operator()(i18n *handle) const { vellix_free(handle); }
-};
-using Handle = std::unique_ptr<i18n, HandleDeleter>;
+using vellix_test::Handle;
 
 std::vector<std::string> keys_of(const i18n *handle) {
     std::vector<std::string> keys;

@@ -57,6 +57,12 @@ void write_file(const std::string &path, std::string_view bytes) {
 
 Bytes to_bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
+std::string every_byte_but_nul() {
+    std::string bytes;
+    for (int byte = 1; byte <= 0xFF; ++byte) bytes.push_back(static_cast<char>(byte));
+    return bytes;
+}
+
 namespace {
 void append_length(Bytes &bytes, std::uint64_t length) {
     for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<unsigned char>(length >> (8 * i)));

@@ -3,7 +3,10 @@
 #ifndef VELLIX_TEST_SUPPORT_H
 #define VELLIX_TEST_SUPPORT_H
 
+#include "vellix.h"
+
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +14,15 @@
 namespace vellix_test {
 
 using Bytes = std::vector<unsigned char>;
+
+// A handle released with vellix_free when it goes.
+struct HandleDeleter {
+    void operator()(i18n *handle) const { vellix_free(handle); }
+};
+using Handle = std::unique_ptr<i18n, HandleDeleter>;
+
+// Every byte value from 0x01 to 0xFF, in order.
+std::string every_byte_but_nul();
 
 // A fresh directory, removed with everything in it when the object goes.
 class TempDir {
