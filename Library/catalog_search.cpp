@@ -14,12 +14,17 @@ namespace {
 constexpr char catalog_extension[] = ".18c";
 constexpr std::size_t smallest_entry_size = 2 * length_field_size;
 
-bool seek_to(std::FILE *file, std::uint64_t offset) {
+// Seeks with a 64-bit offset on every platform (a long is 32 bits on 64-bit Windows).
+bool seek_64(std::FILE *file, std::int64_t offset, int origin) {
 #ifdef _WIN32
-    return offset <= INT64_MAX && _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+    return _fseeki64(file, offset, origin) == 0;
 #else
-    return offset <= static_cast<std::uint64_t>(INT64_MAX) && fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+    return fseeko(file, static_cast<off_t>(offset), origin) == 0;
 #endif
+}
+
+bool seek_to(std::FILE *file, std::uint64_t offset) {
+    return offset <= static_cast<std::uint64_t>(INT64_MAX) && seek_64(file, static_cast<std::int64_t>(offset), SEEK_SET);
 }
 
 // Reads the entries of a catalog in large blocks and hands them out piece by piece, never past the
@@ -178,12 +183,11 @@ std::string expand_template(std::string_view pattern, std::string_view name, con
 }
 
 bool query_stream_size(std::FILE *file, std::uint64_t &size) {
+    if (!seek_64(file, 0, SEEK_END)) return false;
 #ifdef _WIN32
-    if (_fseeki64(file, 0, SEEK_END) != 0) return false;
-    const __int64 end = _ftelli64(file);
+    const std::int64_t end = _ftelli64(file);
 #else
-    if (fseeko(file, 0, SEEK_END) != 0) return false;
-    const off_t end = ftello(file);
+    const std::int64_t end = ftello(file);
 #endif
     if (end < 0) return false;
     size = static_cast<std::uint64_t>(end);
