@@ -10,11 +10,6 @@
 namespace vellix {
 namespace {
 
-struct FreeDeleter {
-    void operator()(void *block) const { std::free(block); }
-};
-using MallocString = std::unique_ptr<char, FreeDeleter>;
-
 char *copy_bytes(const char *bytes, std::size_t length) {
     char *copy = static_cast<char *>(std::malloc(length + 1));
     if (!copy) return nullptr;

@@ -5,8 +5,16 @@
 #include "vellix.h"
 
 #include <cstddef>
+#include <cstdlib>
+#include <memory>
 
 namespace vellix {
+
+// Holds a malloc block until it is released or handed over.
+struct FreeDeleter {
+    void operator()(void *block) const { std::free(block); }
+};
+using MallocString = std::unique_ptr<char, FreeDeleter>;
 
 // Entry positions are signed 32-bit numbers and an append sizes its arrays as entries + 2 in that
 // width, so this is the most entries a handle may hold.

@@ -2,6 +2,8 @@
 #ifndef VELLIX_COMPILE_CATALOG_H
 #define VELLIX_COMPILE_CATALOG_H
 
+#include "catalog_table.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,10 +11,8 @@
 
 namespace vellix {
 
-struct FreeDeleter {
-    void operator()(void *block) const { std::free(block); }
-};
-using SourceBuffer = std::unique_ptr<char, FreeDeleter>;
+// The whole source in one malloc block.
+using SourceBuffer = MallocString;
 
 // Prints "program: problem" to standard error and gives the failure status, 1.
 int report(const char *program, const char *problem);
