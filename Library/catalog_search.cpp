@@ -3,6 +3,7 @@
 #include "catalog_format.h"
 
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -36,6 +37,9 @@ public:
     CatalogReader(const CatalogReader &) = delete;
     CatalogReader &operator=(const CatalogReader &) = delete;
 
+    std::uint64_t bytes_left() const { return bytes_left_; }
+
+    // Fails when fewer than `size` bytes are left or the file cannot be read.
     bool read_exactly(void *destination, std::size_t size) {
         if (size > bytes_left_) return false;
         auto *out = static_cast<unsigned char *>(destination);
@@ -55,28 +59,6 @@ public:
             size -= piece;
         }
         return true;
-    }
-
-    // One length field; fails when it, or the bytes it announces, would reach past the entries.
-    bool read_length(std::uint64_t &length) {
-        unsigned char bytes[length_field_size];
-        if (!read_exactly(bytes, sizeof bytes)) return false;
-        length = decode_length(bytes);
-        return length <= bytes_left_;
-    }
-
-    // One length-prefixed string as a new NUL-terminated malloc block, or null.
-    char *read_string() {
-        std::uint64_t length = 0;
-        if (!read_length(length) || length >= SIZE_MAX) return nullptr;
-        auto *text = static_cast<char *>(std::malloc(static_cast<std::size_t>(length) + 1));
-        if (!text) return nullptr;
-        if (!read_exactly(text, static_cast<std::size_t>(length))) {
-            std::free(text);
-            return nullptr;
-        }
-        text[length] = '\0';
-        return text;
     }
 
 private:
@@ -106,13 +88,50 @@ private:
     std::size_t block_filled_ = 0;
 };
 
-LoadVerdict check_header(std::FILE *file) {
+// Says what is wrong when someone asks; a plain load asks nothing and builds no text.
+class ProblemNote {
+public:
+    explicit ProblemNote(CatalogReport *report) : report_(report) {}
+    bool wanted() const { return report_ != nullptr; }
+    // Records `text` and gives false, so that a failing check can return it.
+    bool operator()(const std::string &text) const {
+        if (report_) report_->problem = text;
+        return false;
+    }
+
+private:
+    CatalogReport *report_;
+};
+
+std::string hex_bytes(const unsigned char *bytes, std::size_t size) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (i != 0) text += ' ';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+LoadVerdict check_header(std::FILE *file, const ProblemNote &note) {
     unsigned char header[catalog_header_size];
     const std::size_t got = std::fread(header, 1, sizeof header, file);
-    if (got < sizeof catalog_magic || std::memcmp(header, catalog_magic, sizeof catalog_magic) != 0) {
+    const bool magic_ok = got >= sizeof catalog_magic && std::memcmp(header, catalog_magic, sizeof catalog_magic) == 0;
+    if (!magic_ok) {
+        if (note.wanted()) {
+            note(got < sizeof catalog_magic ? "the file holds " + std::to_string(got) + " bytes, too few for the catalog magic"
+                                            : "its first bytes " + hex_bytes(header, sizeof catalog_magic) +
+                                                  " are not the catalog magic " + hex_bytes(catalog_magic, sizeof catalog_magic));
+        }
         return LoadVerdict::bad_magic;
     }
     if (got < sizeof header || std::memcmp(header + sizeof catalog_magic, catalog_version, sizeof catalog_version) != 0) {
+        if (note.wanted()) {
+            note(got < sizeof header ? "the file holds " + std::to_string(got) + " bytes, too few for the magic and the version"
+                                     : "its version bytes " + hex_bytes(header + sizeof catalog_magic, sizeof catalog_version) +
+                                           " are not " + hex_bytes(catalog_version, sizeof catalog_version));
+        }
         return LoadVerdict::bad_version;
     }
     return LoadVerdict::loaded;
@@ -128,28 +147,108 @@ bool read_count(std::FILE *file, std::uint64_t file_size, std::uint64_t &count) 
     return seek_to(file, catalog_header_size);
 }
 
-// Gives the handle arrays of count + 1 null slots each, so that a catalog rejected halfway is
-// released by vellix_free.
-bool allocate_slots(i18n *handle, std::uint64_t count) {
-    if (count >= SIZE_MAX / sizeof(char *)) return false;
-    const std::size_t slots = static_cast<std::size_t>(count) + 1;
-    handle->handles = static_cast<char **>(std::calloc(slots, sizeof(char *)));
-    handle->index = static_cast<char **>(std::calloc(slots, sizeof(char *)));
-    return handle->handles && handle->index;
-}
+enum class Piece { key, value };
 
-bool read_entries(std::FILE *file, std::uint64_t file_size, i18n *handle) {
-    std::uint64_t count = 0;
-    if (file_size < empty_catalog_size || !read_count(file, file_size, count)) return false;
-    const std::uint64_t entry_bytes = file_size - empty_catalog_size;
-    if (count > entry_bytes / smallest_entry_size || !allocate_slots(handle, count)) return false;
-    CatalogReader in{file, entry_bytes};
-    for (std::uint64_t i = 0; i < count; ++i) {
-        // The key goes in first, so that a missing value leaves nothing unowned.
-        if (!(handle->index[i] = in.read_string())) return false;
-        if (!(handle->handles[i] = in.read_string())) return false;
+// Keeps the entries in a handle: arrays of count + 1 null slots each, so that a catalog rejected
+// halfway is released by vellix_free, and one malloc block per string.
+class HandleStore {
+public:
+    explicit HandleStore(i18n *handle) : handle_(handle) {}
+
+    bool begin(std::uint64_t count) {
+        if (count >= SIZE_MAX / sizeof(char *)) return false;
+        const std::size_t slots = static_cast<std::size_t>(count) + 1;
+        handle_->handles = static_cast<char **>(std::calloc(slots, sizeof(char *)));
+        handle_->index = static_cast<char **>(std::calloc(slots, sizeof(char *)));
+        return handle_->handles && handle_->index;
+    }
+    // Room for a piece's bytes, already NUL-terminated and owned by the handle.
+    char *place(std::uint64_t index, Piece piece, std::uint64_t length) {
+        if (length >= SIZE_MAX) return nullptr;
+        auto *text = static_cast<char *>(std::malloc(static_cast<std::size_t>(length) + 1));
+        if (!text) return nullptr;
+        text[length] = '\0';
+        (piece == Piece::key ? handle_->index : handle_->handles)[index] = text;
+        return text;
+    }
+    void finish_entry(std::uint64_t) {}
+
+private:
+    i18n *handle_;
+};
+
+// Hands each entry to a visitor as stored, lengths and all.
+class VisitorStore {
+public:
+    explicit VisitorStore(CatalogVisitor &visitor) : visitor_(visitor) {}
+
+    bool begin(std::uint64_t) { return true; }
+    char *place(std::uint64_t, Piece piece, std::uint64_t length) {
+        std::string &text = piece == Piece::key ? key_ : value_;
+        text.resize(static_cast<std::size_t>(length));
+        return text.data();
+    }
+    void finish_entry(std::uint64_t index) { visitor_.entry(index, key_, value_); }
+
+private:
+    CatalogVisitor &visitor_;
+    std::string key_;
+    std::string value_;
+};
+
+template <class Store>
+bool read_piece(CatalogReader &in, Store &store, std::uint64_t index, Piece piece, const ProblemNote &note) {
+    const auto where = [&] { return "entry " + std::to_string(index) + ": the " + (piece == Piece::key ? "key" : "value"); };
+    unsigned char field[length_field_size];
+    if (in.bytes_left() < sizeof field) return note.wanted() && note(where() + " length field reaches past the entry count");
+    if (!in.read_exactly(field, sizeof field)) return note.wanted() && note(where() + " length field cannot be read");
+    const std::uint64_t length = decode_length(field);
+    if (length > in.bytes_left()) {
+        return note.wanted() && note(where() + " length " + std::to_string(length) + " reaches past the entry count (" +
+                                     std::to_string(in.bytes_left()) + " bytes are left)");
+    }
+    char *into = store.place(index, piece, length);
+    if (!into) return note.wanted() && note(where() + " of " + std::to_string(length) + " bytes does not fit in memory");
+    if (!in.read_exactly(into, static_cast<std::size_t>(length))) {
+        return note.wanted() && note(where() + " bytes cannot be read");
     }
     return true;
+}
+
+template <class Store>
+bool read_entries(std::FILE *file, Store &store, CatalogReport &report, const ProblemNote &note) {
+    std::uint64_t file_size = 0;
+    if (!query_stream_size(file, file_size)) return note.wanted() && note("its size cannot be found");
+    if (file_size < empty_catalog_size) {
+        return note.wanted() && note("the file holds " + std::to_string(file_size) +
+                                     " bytes, fewer than the 15 of an empty catalog");
+    }
+    if (!read_count(file, file_size, report.count)) return note.wanted() && note("its entry count cannot be read");
+    const std::uint64_t entry_bytes = file_size - empty_catalog_size;
+    if (report.count > entry_bytes / smallest_entry_size) {
+        return note.wanted() && note("the entry count " + std::to_string(report.count) + " cannot fit in the " +
+                                     std::to_string(entry_bytes) + " bytes between the header and the count");
+    }
+    if (!store.begin(report.count)) return note.wanted() && note("its entry count does not fit in memory");
+    CatalogReader in{file, entry_bytes};
+    for (std::uint64_t i = 0; i < report.count; ++i) {
+        // The key goes in first, so that a missing value leaves nothing unowned.
+        if (!read_piece(in, store, i, Piece::key, note) || !read_piece(in, store, i, Piece::value, note)) return false;
+        store.finish_entry(i);
+    }
+    report.unused_bytes = in.bytes_left();
+    return true;
+}
+
+// The header, then the entries; fills `report` and gives its verdict.
+template <class Store>
+LoadVerdict read_catalog_into(std::FILE *file, Store &store, CatalogReport &report, bool wants_problem) {
+    const ProblemNote note{wants_problem ? &report : nullptr};
+    report.verdict = check_header(file, note);
+    if (report.verdict == LoadVerdict::loaded && !read_entries(file, store, report, note)) {
+        report.verdict = LoadVerdict::damaged;
+    }
+    return report.verdict;
 }
 
 }  // namespace
@@ -194,23 +293,58 @@ bool query_stream_size(std::FILE *file, std::uint64_t &size) {
     return true;
 }
 
-LoadVerdict load_catalog(std::FILE *file, i18n **handle) {
+LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report) {
     *handle = nullptr;
-    LoadVerdict verdict = check_header(file);
-    i18n *loaded = verdict == LoadVerdict::loaded ? vellix_empty() : nullptr;
-    std::uint64_t file_size = 0;
-    if (verdict == LoadVerdict::loaded &&
-        (!loaded || !query_stream_size(file, file_size) || !read_entries(file, file_size, loaded))) {
-        verdict = LoadVerdict::damaged;
+    CatalogReport local;
+    CatalogReport &result = report ? *report : local;
+    i18n *loaded = vellix_empty();
+    if (!loaded) {
+        std::fclose(file);
+        result = CatalogReport{};
+        if (report) report->problem = "not enough memory for a handle";
+        return LoadVerdict::damaged;
     }
-    if (verdict != LoadVerdict::loaded) {
+    HandleStore store{loaded};
+    if (read_catalog_into(file, store, result, report != nullptr) != LoadVerdict::loaded) {
         vellix_free(loaded);
         std::fclose(file);
-        return verdict;
+        return result.verdict;
     }
     loaded->fp = file;
     *handle = loaded;
-    return verdict;
+    return LoadVerdict::loaded;
+}
+
+CatalogReport read_catalog(std::FILE *file, CatalogVisitor &visitor) {
+    CatalogReport report;
+    VisitorStore store{visitor};
+    read_catalog_into(file, store, report, true);
+    return report;
+}
+
+i18n *search_catalog(const char *name, SearchObserver *observer) {
+    const char *search_path = std::getenv("NLSPATH");
+    if (!search_path) {
+        if (observer) observer->started(nullptr, nullptr);
+        return nullptr;
+    }
+    const std::string templates_text{search_path};  // private copy: the environment may change
+    const char *locale = std::setlocale(LC_ALL, nullptr);
+    if (observer) observer->started(templates_text.c_str(), locale);
+    const std::vector<std::string_view> templates = split_search_path(templates_text);
+    for (std::size_t i = 0; i < templates.size(); ++i) {
+        const std::string path = expand_template(templates[i], name, locale);
+        FILE *file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+        if (observer) observer->tried(i + 1, templates.size(), templates[i], path, file != nullptr);
+        if (!file) continue;
+        // The first file that opens ends the search, whatever it holds.
+        i18n *handle = nullptr;
+        CatalogReport report;
+        load_catalog(file, &handle, observer ? &report : nullptr);
+        if (observer) observer->loaded(report, handle);
+        return handle;
+    }
+    return nullptr;
 }
 
 }  // namespace vellix

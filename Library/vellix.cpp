@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <clocale>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -79,20 +78,8 @@ private:
 
 i18n *vellix_open(const char *name) {
     if (!name) return nullptr;
-    const char *search_path = std::getenv("NLSPATH");
-    if (!search_path) return nullptr;
     try {
-        const std::string templates_text{search_path};  // private copy: the environment may change
-        const char *locale = std::setlocale(LC_ALL, nullptr);
-        for (std::string_view pattern : vellix::split_search_path(templates_text)) {
-            const std::string path = vellix::expand_template(pattern, name, locale);
-            FILE *file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-            if (!file) continue;
-            // The first file that opens ends the search, whatever it holds.
-            i18n *handle = nullptr;
-            vellix::load_catalog(file, &handle);
-            return handle;
-        }
+        return vellix::search_catalog(name, nullptr);
     } catch (const std::bad_alloc &) {
         // Out of memory before any file was opened: nothing to release.
     }
