@@ -14,6 +14,7 @@
 #include <malloc.h>
 #endif
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,9 +23,6 @@
 
 namespace vellix {
 namespace {
-
-// Its size and size + 1 must fit in a signed 32-bit number.
-constexpr std::uint64_t max_source_size = 2147483646;
 
 // The compiled handle is never released: the process ends right after writing it. Holding it
 // here keeps it reachable until then, so leak checkers do not report it.
@@ -132,26 +130,39 @@ bool read_source(std::FILE *source, std::uint64_t size, SourceBuffer &buffer, st
     return std::ferror(source) == 0;
 }
 
-int compile_catalog(const char *program, const char *output_path, const char *source_path) {
-    std::FILE *source = std::fopen(source_path, "rb");
-    compiled_catalog = vellix_empty();
+SourceFile read_source_file(const char *path) {
+    SourceFile source;
+    std::FILE *file = std::fopen(path, "rb");
+    source.error_number = errno;
     std::uint64_t size = 0;
-    if (!source || !compiled_catalog || !query_file_size(source_path, size)) {
-        if (source) std::fclose(source);
-        return report_unopened(program);
+    if (!file || !query_file_size(path, size)) {
+        if (file) std::fclose(file);
+        return source;
     }
     if (size > max_source_size) {
-        std::fclose(source);
+        std::fclose(file);
+        source.result = SourceRead::too_large;
+        return source;
+    }
+    errno = 0;
+    const bool read_ok = read_source(file, size, source.bytes, source.size);
+    source.error_number = errno;
+    std::fclose(file);
+    source.result = read_ok ? SourceRead::read : SourceRead::unreadable;
+    return source;
+}
+
+int compile_catalog(const char *program, const char *output_path, const char *source_path) {
+    SourceFile source = read_source_file(source_path);
+    if (source.result == SourceRead::too_large) {
         std::fprintf(stderr, "%s: %s: a catalog source may hold at most %llu bytes\n", program, source_path,
                      static_cast<unsigned long long>(max_source_size));
         return 1;
     }
-
-    SourceBuffer buffer;
-    std::size_t bytes_read = 0;
-    const bool read_ok = read_source(source, size, buffer, bytes_read);
-    std::fclose(source);
-    if (!read_ok) return report_unopened(program);
+    compiled_catalog = source.result == SourceRead::read ? vellix_empty() : nullptr;
+    if (!compiled_catalog) return report_unopened(program);
+    const std::size_t bytes_read = source.size;
+    SourceBuffer &buffer = source.bytes;
 
     prepare_heap(bytes_read + bytes_read / 2);
     CompilerSink sink{program, source_path, starts_with_byte_order_mark(buffer.get(), bytes_read)};

@@ -25,6 +25,21 @@ bool query_file_size(const char *path, std::uint64_t &size);
 // when memory is exhausted.
 bool read_source(std::FILE *source, std::uint64_t size, SourceBuffer &buffer, std::size_t &bytes_read);
 
+// A source's size and size + 1 must fit in a signed 32-bit number.
+constexpr std::uint64_t max_source_size = 2147483646;
+
+enum class SourceRead { read, unopened, too_large, unreadable };
+
+// The whole source at `path` in one buffer, NUL after the bytes read. `error_number` is the errno
+// of a failed open or read.
+struct SourceFile {
+    SourceRead result = SourceRead::unopened;
+    int error_number = 0;
+    SourceBuffer bytes;
+    std::size_t size = 0;
+};
+SourceFile read_source_file(const char *path);
+
 // Compiles the source at `source_path` into the catalog at `output_path`, printing the entry count
 // and any message; gives the exit status.
 int compile_catalog(const char *program, const char *output_path, const char *source_path);

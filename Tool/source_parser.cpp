@@ -75,14 +75,20 @@ bool parse_source(const char *bytes, std::size_t size, SourceSink &sink) {
         const char *const line_end = find_byte(line, end, '\n');
         const char *const content_end = find_byte(line, line_end, '\r');
         const std::string_view content(line, static_cast<std::size_t>(content_end - line));
-        if (!content.empty() && content.front() == '-') {
+        const LineKind kind = content.empty()         ? LineKind::blank
+                              : content.front() == '-' ? LineKind::key
+                              : content.front() == '#' ? LineKind::comment
+                                                       : LineKind::value;
+        sink.line(line_number, kind, content, std::string_view(content_end, static_cast<std::size_t>(line_end - content_end)));
+        if (kind == LineKind::key) {
             if (!pending.start_key(content.substr(1), line_number)) return false;
-        } else if (!content.empty() && content.front() != '#') {
+        } else if (kind == LineKind::value) {
             pending.add_value_line(content, line_number);
         }
         if (line_end == end) break;
         line = line_end + 1;
     }
+    if (bytes && end != bytes + size) sink.nul_byte(line_number, static_cast<std::size_t>(bytes + size - end - 1));
     return pending.finish();
 }
 

@@ -10,6 +10,8 @@
 
 namespace vellix {
 
+enum class LineKind { blank, comment, key, value };
+
 // Receives what the parser finds, in source order. Line numbers count from 1.
 class SourceSink {
 public:
@@ -21,6 +23,12 @@ public:
     // Value text before the first key line, which belongs to no key and is dropped; reported once,
     // with the first such line.
     virtual void keyless_text(std::uint64_t /*first_line*/) {}
+    // Every line as it is classified: its content, and what a carriage return cut off it (from
+    // the CR up to the line feed or the end; empty when the line holds no CR).
+    virtual void line(std::uint64_t /*number*/, LineKind /*kind*/, std::string_view /*content*/,
+                      std::string_view /*cut*/) {}
+    // The first NUL byte, which ends the source: its line, and how many bytes after it are ignored.
+    virtual void nul_byte(std::uint64_t /*line*/, std::size_t /*ignored_bytes*/) {}
 };
 
 // Parses `size` bytes (they need no terminator). Returns false when the sink stopped it.
