@@ -1,0 +1,170 @@
+#include "printf_format.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace vellix {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// A text being scanned from one position on.
+struct Scanner {
+    std::string_view text;
+    std::size_t at;
+
+    bool done() const { return at >= text.size(); }
+    char peek() const { return done() ? '\0' : text[at]; }
+    bool take(char c) {
+        if (peek() != c) return false;
+        ++at;
+        return true;
+    }
+    bool take_digits() {
+        const std::size_t start = at;
+        while (is_digit(peek())) ++at;
+        return at != start;
+    }
+};
+
+// "n$": an argument position, or 0 when there is none (the scanner is then left where it was).
+std::size_t take_position(Scanner &in) {
+    Scanner probe = in;
+    std::size_t position = 0;
+    while (is_digit(probe.peek())) {
+        position = position * 10 + static_cast<std::size_t>(probe.peek() - '0');
+        if (position > 9999) return 0;  // no real call passes that many arguments
+        ++probe.at;
+    }
+    if (position == 0 || !probe.take('$')) return 0;
+    in = probe;
+    return position;
+}
+
+// The length modifier before a conversion letter, as written.
+std::string take_length(Scanner &in) {
+    static const char *const modifiers[] = {"hh", "ll", "h", "l", "L", "q", "j", "z", "Z", "t"};
+    for (const char *modifier : modifiers) {
+        if (in.text.substr(in.at, std::strlen(modifier)) == modifier) {
+            in.at += std::strlen(modifier);
+            return modifier;
+        }
+    }
+    return "";
+}
+
+// The argument type a conversion letter with a length modifier takes; empty for an invalid pair,
+// "none" for one that takes no argument.
+std::string argument_type(const std::string &length, char conversion) {
+    const bool plain = length.empty();
+    const char *integer_length = length == "hh" ? "char"
+                                 : length == "h" ? "short"
+                                 : length == "l" ? "long"
+                                 : length == "ll" || length == "q" || length == "L" ? "long long"
+                                 : length == "j" ? "intmax_t"
+                                 : length == "z" || length == "Z" ? "size_t"
+                                 : length == "t" ? "ptrdiff_t"
+                                                 : "int";
+    switch (conversion) {
+    case 'd': case 'i':
+        return std::string("signed ") + integer_length;
+    case 'o': case 'u': case 'x': case 'X':
+        return std::string("unsigned ") + integer_length;
+    case 'n':
+        return std::string(integer_length) + " *";
+    case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
+        if (plain || length == "l") return "double";
+        return length == "L" ? "long double" : "";
+    case 'c':
+        return plain ? "int" : length == "l" ? "wint_t" : "";
+    case 's':
+        return plain ? "char *" : length == "l" ? "wchar_t *" : "";
+    case 'C':
+        return plain ? "wint_t" : "";
+    case 'S':
+        return plain ? "wchar_t *" : "";
+    case 'p':
+        return plain ? "void *" : "";
+    case 'm':
+        return plain ? "none" : "";
+    default:
+        return "";
+    }
+}
+
+// Records that argument `position` (from 1) must have `type`.
+void use_argument(PrintfFormat &format, std::size_t position, const std::string &type) {
+    if (format.argument_types.size() < position) format.argument_types.resize(position, "unused");
+    std::string &slot = format.argument_types[position - 1];
+    if (slot == "unused") {
+        slot = type;
+    } else if (slot != type) {
+        slot = "conflicting";
+    }
+}
+
+// A width or precision: digits, or '*' with an optional position, which consumes an int.
+// Gives false when a '*' names no valid position.
+struct StarArgument {
+    bool present = false;
+    std::size_t position = 0;  // 0: the next argument in turn
+};
+StarArgument take_star(Scanner &in) {
+    StarArgument star;
+    if (in.take('*')) {
+        star.present = true;
+        star.position = take_position(in);
+    } else {
+        in.take_digits();
+    }
+    return star;
+}
+
+// One conversion after its '%'. Gives false, leaving `format` as it was, for an invalid one.
+bool read_conversion(Scanner &in, PrintfFormat &format, std::size_t &next_argument) {
+    if (in.take('%')) {
+        format.conversions.push_back("%%");
+        return true;
+    }
+    const std::size_t start = in.at - 1;
+    const std::size_t position = take_position(in);
+    while (!in.done() && std::strchr("-+ #0'I", in.peek())) ++in.at;
+    const StarArgument width = take_star(in);
+    StarArgument precision;
+    if (in.take('.')) precision = take_star(in);
+    const std::string length = take_length(in);
+    if (in.done()) return false;
+    const std::string type = argument_type(length, in.peek());
+    if (type.empty()) return false;
+    ++in.at;
+
+    for (const StarArgument &star : {width, precision}) {
+        if (star.present) use_argument(format, star.position ? star.position : next_argument++, "int");
+    }
+    if (type != "none") use_argument(format, position ? position : next_argument++, type);
+    format.conversions.emplace_back(in.text.substr(start, in.at - start));
+    return true;
+}
+
+}  // namespace
+
+PrintfFormat read_printf_format(std::string_view text) {
+    PrintfFormat format;
+    std::size_t next_argument = 1;
+    Scanner in{text, 0};
+    while (!in.done()) {
+        if (!in.take('%')) {
+            ++in.at;
+            continue;
+        }
+        Scanner attempt = in;
+        if (read_conversion(attempt, format, next_argument)) in = attempt;
+    }
+    return format;
+}
+
+bool same_arguments(const PrintfFormat &left, const PrintfFormat &right) {
+    return left.argument_types == right.argument_types;
+}
+
+}  // namespace vellix

@@ -1,0 +1,29 @@
+// The printf conversions in a text, so that a translation can be checked against its original:
+// which arguments the text consumes, of which types, in which positions.
+#ifndef VELLIX_PRINTF_FORMAT_H
+#define VELLIX_PRINTF_FORMAT_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellix {
+
+struct PrintfFormat {
+    // Every conversion as written, "%%" included, in text order.
+    std::vector<std::string> conversions;
+    // The type each argument must have, by argument position (from 1, so element 0 is argument 1);
+    // "unused" for a position no conversion consumes, "conflicting" for one given two types.
+    std::vector<std::string> argument_types;
+};
+
+// Reads the conversions of `text`. A '%' that does not start a valid conversion is text (glibc
+// prints such a sequence as it stands) and consumes nothing.
+PrintfFormat read_printf_format(std::string_view text);
+
+// Whether two texts consume the same arguments.
+bool same_arguments(const PrintfFormat &left, const PrintfFormat &right);
+
+}  // namespace vellix
+
+#endif

@@ -1,0 +1,442 @@
+// The companion program `vellix` run end to end on files written by the tests: what `check` finds
+// and how it exits, `where` beside vellix_open, `dump` round trips through vellmake, and `stats`.
+#include "catalog_search.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vellix_test::Bytes;
+using vellix_test::catalog_bytes;
+using vellix_test::read_file;
+using vellix_test::RunResult;
+using vellix_test::TempDir;
+using vellix_test::write_file;
+
+const std::string vellix_tool = VELLIX_TOOL_PATH;
+const std::string vellmake = VELLMAKE_PATH;
+
+RunResult run_tool(const std::vector<std::string> &arguments) {
+    std::vector<std::string> argv{"vellix"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return vellix_test::run_program(vellix_tool, argv);
+}
+
+// `text` with every "@" replaced by `path`.
+std::string with_path(std::string text, const std::string &path) {
+    for (std::size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + path.size())) {
+        text.replace(at, 1, path);
+    }
+    return text;
+}
+
+struct CheckCase {
+    const char *name;
+    std::string source;
+    std::string expected;  // the report, "@" standing for the source's path
+};
+
+const CheckCase check_cases[] = {
+    {"a clean source", "# greetings\n-hello\nHello,\n\n world!\n-bye\r\nGoodbye\r\n", ""},
+    {"a duplicate key", "-k\none\n-k\ntwo\n",
+     "@:3: warning: duplicate key 'k': lookups find only its first definition\n@:1: note: first defined here\n"},
+    {"a key without a value", "-lost\n-k\nv\n",
+     "@:1: warning: key 'lost' has no value line before the next key line or the end of the source, so it is "
+     "dropped\n"},
+    {"a key without a value at the end", "-k\nv\n# the end\n-last\n",
+     "@:4: warning: key 'last' has no value line before the next key line or the end of the source, so it is "
+     "dropped\n"},
+    {"text before the first key", "# intro\nstray\nmore\n-k\nv\n",
+     "@:2: warning: text before the first key line belongs to no key and is dropped\n"},
+    {"a byte-order mark before a key line", "\xEF\xBB\xBF-k\nv\n-j\nw\n",
+     "@:1: warning: the source begins with a UTF-8 byte-order mark, so its first line is never a key line or a "
+     "comment: the key line for 'k' is not recognised and that key is not defined\n"
+     "@:1: warning: text before the first key line belongs to no key and is dropped\n"},
+    {"a byte-order mark before a comment", "\xEF\xBB\xBF# texts\n-k\nv\n",
+     "@:1: warning: the source begins with a UTF-8 byte-order mark, so its first line is never a key line or a "
+     "comment: the comment on it is value text\n"
+     "@:1: warning: text before the first key line belongs to no key and is dropped\n"},
+    {"a lone carriage return", "-k\nabc\rdef\n",
+     "@:2: warning: a carriage return that is not part of a CR LF line end cuts this line: what follows it (3 "
+     "bytes) is ignored\n"},
+    {"only carriage returns as line ends", "-k\rvalue\r",
+     "@:1: warning: a carriage return that is not part of a CR LF line end cuts this line: what follows it (6 "
+     "bytes) is ignored\n"
+     "@:1: warning: key 'k' has no value line before the next key line or the end of the source, so it is "
+     "dropped\n"},
+    {"a carriage return ending the last line", "-k\nv\r", ""},
+    {"trailing spaces and tabs", "-key\t\nvalue \n# comment  \n",
+     "@:1: warning: the line ends in spaces or tabs, which are part of the key\n"
+     "@:2: warning: the line ends in spaces or tabs, which are part of the value\n"},
+    {"a line of spaces", "-k\nv\n  \t\n",
+     "@:3: warning: the line holds only spaces or tabs: it is a value line, not a blank line\n"},
+    {"indented key line and comment", "-k\nv\n  -j\n\t# note\n",
+     "@:3: warning: the line starts with spaces or tabs before '-': it is a value line, not a key line\n"
+     "@:4: warning: the line starts with spaces or tabs before '#': it is a value line, not a comment\n"},
+    {"a NUL byte", std::string("-k\nv\n-j\nw\0-lost\nx\n", 18),
+     "@:4: warning: a NUL byte ends the source here: what follows it (8 bytes) is ignored\n"},
+    {"a control byte in a key", "-a\x01" "b\nv\n-a\x01" "b\nw\n",
+     "@:3: warning: duplicate key 'a\\x01b': lookups find only its first definition\n@:1: note: first defined "
+     "here\n"},
+};
+
+TEST(ToolCheck, ReportsEachTrapWithItsLine) {
+    for (const CheckCase &row : check_cases) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const std::string path = dir.file("de.src");
+        write_file(path, row.source);
+        const RunResult plain = run_tool({"check", path});
+        EXPECT_EQ(plain.out, with_path(row.expected, path));
+        EXPECT_EQ(plain.err, "");
+        EXPECT_EQ(plain.status, 0) << "warnings alone pass without --strict";
+        const RunResult strict = run_tool({"check", "--strict", path});
+        EXPECT_EQ(strict.out, plain.out);
+        EXPECT_EQ(strict.status, row.expected.empty() ? 0 : 1);
+    }
+}
+
+struct ReferenceCase {
+    const char *name;
+    std::string source;
+    std::string expected;  // "@" for the source's path, "%R" never used: the reference is "REF"
+    int status;
+    int strict_status;
+};
+
+TEST(ToolCheck, ComparesWithReference) {
+    const std::string reference = "-greeting\nHello, %s!\n-files\n%d files in %s\n-ratio\n%5.2f%%\n";
+    const ReferenceCase cases[] = {
+        {"the same keys and conversions", "-greeting\nHallo, %s!\n-files\n%d Dateien in %s\n-ratio\n%.1f %%\n", "", 0, 0},
+        {"arguments reordered by position", "-greeting\n%1$s!\n-files\nIn %2$s: %1$d\n-ratio\n%f\n", "", 0, 0},
+        {"a missing key", "-greeting\nHallo, %s!\n-ratio\n%f\n",
+         "@: warning: key 'files' of the reference is missing\nREF:3: note: the reference defines it here\n", 1, 1},
+        {"an extra key", "-greeting\n%s\n-files\n%d %s\n-ratio\n%f\n-extra\nx\n",
+         "@:7: warning: key 'extra' is not in the reference\n", 0, 1},
+        {"conversions swapped", "-greeting\n%s\n-files\nIn %s: %d\n-ratio\n%f\n",
+         "@:3: warning: the printf conversions of key 'files' differ from the reference: here %s %d, in the "
+         "reference %d %s\nREF:3: note: the reference's value is defined here\n",
+         1, 1},
+        {"a conversion lost", "-greeting\nHallo!\n-files\n%d %s\n-ratio\n%f\n",
+         "@:1: warning: the printf conversions of key 'greeting' differ from the reference: here none, in the "
+         "reference %s\nREF:1: note: the reference's value is defined here\n",
+         1, 1},
+        {"a wider type", "-greeting\n%s\n-files\n%lld %s\n-ratio\n%f\n",
+         "@:3: warning: the printf conversions of key 'files' differ from the reference: here %lld %s, in the "
+         "reference %d %s\nREF:3: note: the reference's value is defined here\n",
+         1, 1},
+    };
+    for (const ReferenceCase &row : cases) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const std::string path = dir.file("de.src");
+        const std::string reference_path = dir.file("en.src");
+        write_file(path, row.source);
+        write_file(reference_path, reference);
+        std::string expected = with_path(row.expected, path);
+        for (std::size_t at = expected.find("REF:"); at != std::string::npos; at = expected.find("REF:", at)) {
+            expected.replace(at, 3, reference_path);
+        }
+        const RunResult plain = run_tool({"check", "--against", reference_path, path});
+        EXPECT_EQ(plain.out, expected);
+        EXPECT_EQ(plain.status, row.status);
+        EXPECT_EQ(run_tool({"check", "--strict", "--against=" + reference_path, path}).status, row.strict_status);
+    }
+}
+
+TEST(ToolCheck, ChecksEverySourceAndFailsOnAnUnreadableOne) {
+    TempDir dir;
+    write_file(dir.file("good.src"), "-k\nv\n");
+    write_file(dir.file("warned.src"), "-k\nv \n");
+    const RunResult run = run_tool({"check", dir.file("missing.src"), dir.file("warned.src"), dir.file("good.src")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, dir.file("warned.src") + ":2: warning: the line ends in spaces or tabs, which are part of the value\n");
+    EXPECT_EQ(run.err.rfind("vellix: " + dir.file("missing.src") + ": cannot open: ", 0), 0u) << run.err;
+    EXPECT_EQ(run_tool({"check", "--against", dir.file("missing.src"), dir.file("good.src")}).status, 2);
+}
+
+TEST(ToolCommandLine, UsageErrorsExitTwoWithTheProgramName) {
+    const std::vector<std::vector<std::string>> misuses = {
+        {},           {"frobnicate"},       {"check"},          {"check", "--against"}, {"check", "--fast", "x.src"},
+        {"where"},    {"where", "a", "b"},  {"dump"},           {"dump", "--all", "x"}, {"dump", "a", "b"},
+        {"stats"},
+    };
+    for (const auto &arguments : misuses) {
+        SCOPED_TRACE(arguments.empty() ? "(none)" : arguments.back());
+        const RunResult run = run_tool(arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("vellix: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find("Try 'vellix --help'"), std::string::npos) << run.err;
+    }
+}
+
+TEST(ToolCommandLine, HelpAndVersion) {
+    const RunResult help = run_tool({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: vellix COMMAND", 0), 0u);
+    for (const char *command : {"check [--strict] [--against REFERENCE] SOURCE...", "where NAME", "dump [--list] CATALOG",
+                                "stats SOURCE|CATALOG..."}) {
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    }
+    const RunResult version = run_tool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("vellix ") + vellixVersion + "\n");
+}
+
+// NLSPATH is saved and restored around each test; the tool inherits the test's environment.
+class ToolWhere : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char *value = std::getenv("NLSPATH")) saved_ = value;
+    }
+    void TearDown() override {
+        if (saved_) {
+            vellix_test::set_env("NLSPATH", *saved_);
+        } else {
+            vellix_test::unset_env("NLSPATH");
+        }
+    }
+    // Runs `where` and checks that it agrees with vellix_open on the same search.
+    RunResult where(const char *name) {
+        const RunResult run = run_tool({"where", name});
+        vellix_test::Handle opened{vellix_open(name)};
+        EXPECT_EQ(run.status, opened ? 0 : 1) << run.out;
+        return run;
+    }
+    TempDir dir;
+
+private:
+    std::optional<std::string> saved_;
+};
+
+bool holds(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+TEST_F(ToolWhere, UnsetSearchPath) {
+    vellix_test::unset_env("NLSPATH");
+    const RunResult run = where("app");
+    EXPECT_EQ(run.out, "setlocale(LC_ALL, \"\") was called first, as an application would\n"
+                       "NLSPATH is not set: vellix_open(\"app\") returns null without searching\n");
+}
+
+TEST_F(ToolWhere, EmptySearchPath) {
+    vellix_test::set_env("NLSPATH", "");
+    const RunResult run = where("app");
+    EXPECT_TRUE(holds(run.out, "template 1 of 1: \n  path: (empty)\n  does not open\n")) << run.out;
+    EXPECT_TRUE(holds(run.out, "vellix_open(\"app\") returns null: no template names a file that opens\n")) << run.out;
+}
+
+TEST_F(ToolWhere, FindsTheCatalogOfALaterTemplate) {
+    std::filesystem::create_directory(dir.path() / "good");
+    const Bytes catalog = catalog_bytes({{"k", "v"}, {"j", "w"}});
+    write_file(dir.file("good/app.18c"), std::string(catalog.begin(), catalog.end()));
+    const std::string missing = dir.file("missing/%N"), good = dir.file("good/%N");
+    vellix_test::set_env("NLSPATH", missing + ";" + good);
+    const RunResult run = where("app");
+    const std::string good_path = dir.file("good/app.18c");
+    EXPECT_TRUE(holds(run.out, "NLSPATH=" + missing + ";" + good + "\n")) << run.out;
+    EXPECT_TRUE(holds(run.out, "template 1 of 2: " + missing + "\n  path: " + dir.file("missing/app.18c") +
+                                   "\n  does not open\ntemplate 2 of 2: " + good + "\n  path: " + good_path +
+                                   "\n  opened: loaded 2 entries\nvellix_open(\"app\") loads " + good_path + "\n"))
+        << run.out;
+}
+
+TEST_F(ToolWhere, StopsAtTheFirstFileThatOpens) {
+    struct BadFile {
+        const char *name;
+        std::string bytes;
+        const char *verdict;
+    };
+    const Bytes good = catalog_bytes({{"k", "v"}});
+    const BadFile bad_files[] = {
+        {"wrong magic", "\x7F" "18D\x01\x00\x00", "  opened: bad magic (its first bytes 7F 31 38 44 are not the catalog magic 7F 31 38 43)\n"},
+        {"wrong version", std::string("\x7F" "18C\x02\x00\x00", 7), "  opened: bad version (its version bytes 02 00 00 are not 01 00 00)\n"},
+        {"too short", std::string("\x7F" "18C\x01\x00\x00\x00", 8), "  opened: damaged (the file holds 8 bytes, fewer than the 15 of an empty catalog)\n"},
+        {"count too large", std::string("\x7F" "18C\x01\x00\x00\x05\x00\x00\x00\x00\x00\x00\x00", 15),
+         "  opened: damaged (the entry count 5 cannot fit in the 0 bytes between the header and the count)\n"},
+    };
+    std::filesystem::create_directory(dir.path() / "bad");
+    std::filesystem::create_directory(dir.path() / "good");
+    write_file(dir.file("good/app.18c"), std::string(good.begin(), good.end()));
+    vellix_test::set_env("NLSPATH", dir.file("bad/%N") + ";" + dir.file("good/%N") + ";" + dir.file("other/%N"));
+    for (const BadFile &row : bad_files) {
+        SCOPED_TRACE(row.name);
+        write_file(dir.file("bad/app.18c"), row.bytes);
+        const RunResult run = where("app");
+        EXPECT_TRUE(holds(run.out, row.verdict)) << run.out;
+        EXPECT_TRUE(holds(run.out, "vellix_open(\"app\") returns null: the search ends at the first file that opens, "
+                                   "so templates 2 to 3 are never tried\n"))
+            << run.out;
+        EXPECT_FALSE(holds(run.out, "template 2 of 3")) << run.out;
+    }
+}
+
+TEST_F(ToolWhere, ExpandsTheLocaleTheApplicationWouldSet) {
+    // What setlocale(LC_ALL, "") gives this process is what the tool must show and use.
+    const char *set = std::setlocale(LC_ALL, "");
+    const std::string locale = set ? set : std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C");
+    vellix_test::set_env("NLSPATH", dir.file("%L/%N"));
+    const RunResult run = run_tool({"where", "app"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(holds(run.out, "%L gives: " + locale + "\n")) << run.out;
+    EXPECT_TRUE(holds(run.out, "  path: " + dir.file(locale + "/app.18c") + "\n")) << run.out;
+}
+
+// Writes `catalog`, dumps it, compiles the dump with vellmake and gives the run of the dump.
+RunResult dump_and_compile(const TempDir &dir, const Bytes &catalog, Bytes &recompiled) {
+    write_file(dir.file("in.18c"), std::string(catalog.begin(), catalog.end()));
+    const RunResult dump = run_tool({"dump", dir.file("in.18c")});
+    write_file(dir.file("dumped.src"), dump.out);
+    const RunResult compile = vellix_test::run_program(vellmake, {"vellmake", dir.file("out.18c"), dir.file("dumped.src")});
+    EXPECT_EQ(compile.status, 0) << compile.err;
+    recompiled = read_file(dir.file("out.18c"));
+    return dump;
+}
+
+TEST(ToolDump, ExpressibleCatalogsCompileBackByteForByte) {
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+    std::string every_line_byte;  // every byte a line can hold
+    for (const char c : vellix_test::every_byte_but_nul()) {
+        if (c != '\n' && c != '\r') every_line_byte += c;
+    }
+    const std::pair<const char *, Entries> catalogs[] = {
+        {"no entries", {}},
+        {"the example", {{"greeting", "Hallo, Welt!"}, {"farewell", "Auf Wiedersehen"}}},
+        {"keys a source line could mistake", {{"", "empty key"}, {"-dash", "v"}, {"#hash", "w"}, {" ", "space"}}},
+        {"values with leading spaces and odd bytes", {{"k", "  indented"}, {"j", "\x1A\t\x7F\xC3\xBC"}}},
+        {"duplicate keys", {{"k", "first"}, {"k", "second"}}},
+        {"every byte a line can hold", {{every_line_byte, every_line_byte.substr(2)}}},
+    };
+    for (const auto &[name, entries] : catalogs) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        Bytes recompiled;
+        const Bytes catalog = catalog_bytes(entries);
+        const RunResult dump = dump_and_compile(dir, catalog, recompiled);
+        EXPECT_EQ(dump.status, 0);
+        EXPECT_EQ(dump.err, "");
+        EXPECT_EQ(recompiled, catalog);
+    }
+}
+
+TEST(ToolDump, ReportsEntriesASourceCannotExpress) {
+    struct Inexpressible {
+        std::string key;
+        std::string value;
+        const char *reason;
+    };
+    const Inexpressible rows[] = {
+        {"k", "", "its value is empty, and a key without a value line is dropped"},
+        {"k", "-v", "its value starts with '-', which would make a key line"},
+        {"k", "#v", "its value starts with '#', which would make a comment"},
+        {"a\nb", "v", "its key holds a line feed"},
+        {"k", "a\rb", "its value holds a carriage return"},
+        {std::string("a\0b", 3), "v", "its key holds a NUL byte"},
+    };
+    for (const Inexpressible &row : rows) {
+        SCOPED_TRACE(row.reason);
+        TempDir dir;
+        Bytes recompiled;
+        const RunResult dump = dump_and_compile(dir, catalog_bytes({{"first", "1"}, {row.key, row.value}, {"last", "3"}}), recompiled);
+        EXPECT_EQ(dump.status, 1);
+        const std::string shown_key = row.key == "a\nb" ? "a\\x0Ab" : row.key.size() == 3 ? "a\\x00b" : row.key;
+        EXPECT_EQ(dump.err, "vellix: " + dir.file("in.18c") + ": entry 1 (key '" + shown_key + "'): " + row.reason +
+                                "; it is left out\n");
+        EXPECT_EQ(recompiled, catalog_bytes({{"first", "1"}, {"last", "3"}})) << "the other entries are kept";
+    }
+}
+
+TEST(ToolDump, ReportsBytesThatBelongToNoEntry) {
+    TempDir dir;
+    Bytes catalog = catalog_bytes({{"k", "v"}, {"j", "w"}});
+    catalog[catalog.size() - 8] = 1;  // the count now covers only the first entry
+    Bytes recompiled;
+    const RunResult dump = dump_and_compile(dir, catalog, recompiled);
+    EXPECT_EQ(dump.status, 1);
+    EXPECT_EQ(dump.out, "-k\nv\n");
+    EXPECT_EQ(dump.err, "vellix: " + dir.file("in.18c") +
+                            ": 18 bytes after the last of its 1 entries belong to no entry; a catalog compiled from "
+                            "the dump leaves them out\n");
+}
+
+TEST(ToolDump, RejectsWhatIsNotAWholeCatalog) {
+    struct Rejected {
+        const char *name;
+        std::string bytes;
+        const char *message;
+    };
+    Bytes long_key = catalog_bytes({{"key", "value"}});
+    long_key[7] = 0xFF;
+    const Rejected rows[] = {
+        {"a source", "-k\nv\n", "not a catalog: its first bytes 2D 6B 0A 76 are not the catalog magic 7F 31 38 43"},
+        {"an empty file", "", "not a catalog: the file holds 0 bytes, too few for the catalog magic"},
+        {"a later version", std::string("\x7F" "18C\x01\x00\x01", 7) + std::string(8, '\0'),
+         "not a catalog of this version: its version bytes 01 00 01 are not 01 00 00"},
+        {"a key length past the end", std::string(long_key.begin(), long_key.end()),
+         "damaged catalog: entry 0: the key length 255 reaches past the entry count (16 bytes are left)"},
+        {"a cut entry", std::string("\x7F" "18C\x01\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00", 19),
+         "damaged catalog: the entry count 1 cannot fit in the 4 bytes between the header and the count"},
+    };
+    for (const Rejected &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        write_file(dir.file("in.18c"), row.bytes);
+        for (const char *option : {"--list", ""}) {
+            std::vector<std::string> arguments{"dump", dir.file("in.18c")};
+            if (*option) arguments.insert(arguments.begin() + 1, option);
+            const RunResult run = run_tool(arguments);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.out, "") << "nothing of a damaged catalog is written";
+            EXPECT_EQ(run.err, "vellix: " + dir.file("in.18c") + ": " + row.message + "\n");
+        }
+    }
+    EXPECT_EQ(run_tool({"dump", "no-such-catalog.18c"}).status, 2);
+}
+
+TEST(ToolDump, ListsEveryEntryOnOneLine) {
+    TempDir dir;
+    const Bytes catalog = catalog_bytes({{"greeting", "Gr\xC3\xBC\xC3\x9F" "e"}, {"", "a\tb\nc"}, {std::string("x\0y", 3), ""}});
+    write_file(dir.file("in.18c"), std::string(catalog.begin(), catalog.end()));
+    const RunResult run = run_tool({"dump", "--list", dir.file("in.18c")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "0\t8\t7\tgreeting\tGr\\xC3\\xBC\\xC3\\x9Fe\n"
+                       "1\t0\t5\t\ta\\x09b\\x0Ac\n"
+                       "2\t3\t0\tx\\x00y\t\n");
+}
+
+TEST(ToolStats, CountsSourcesAndCatalogsAlike) {
+    TempDir dir;
+    write_file(dir.file("de.src"), "-k\nvalue\n-lost\n-k\nlonger value\n-j\nv\n");
+    const Bytes catalog = catalog_bytes({{"k", "value"}, {"k", "longer value"}, {"j", "v"}});
+    write_file(dir.file("de.18c"), std::string(catalog.begin(), catalog.end()));
+    const RunResult run = run_tool({"stats", dir.file("de.src"), dir.file("de.18c")});
+    EXPECT_EQ(run.status, 0);
+    const std::string figures = "  entries: 3\n  distinct keys: 2\n  duplicates: 1\n";
+    EXPECT_EQ(run.out, dir.file("de.src") + ": source\n" + figures +
+                           "  dropped keys: 1\n  key bytes: 3\n  value bytes: 18\n  largest value: 12 bytes, key 'k' (line 4)\n" +
+                           dir.file("de.18c") + ": catalog\n" + figures +
+                           "  dropped keys: 0\n  key bytes: 3\n  value bytes: 18\n  largest value: 12 bytes, key 'k' (entry 1)\n");
+}
+
+TEST(ToolStats, DamagedOrMissingFilesExitTwo) {
+    TempDir dir;
+    write_file(dir.file("cut.18c"), std::string("\x7F" "18C\x01\x00\x00\x01", 8));
+    write_file(dir.file("empty.src"), "");
+    const RunResult run = run_tool({"stats", dir.file("cut.18c"), dir.file("missing.src"), dir.file("empty.src")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, dir.file("empty.src") + ": source\n  entries: 0\n  distinct keys: 0\n  duplicates: 0\n"
+                                                "  dropped keys: 0\n  key bytes: 0\n  value bytes: 0\n  largest value: none\n");
+    EXPECT_TRUE(holds(run.err, "vellix: " + dir.file("cut.18c") + ": damaged catalog: the file holds 8 bytes")) << run.err;
+    EXPECT_TRUE(holds(run.err, "vellix: " + dir.file("missing.src") + ": cannot open: ")) << run.err;
+}
+
+}  // namespace
