@@ -1,5 +1,9 @@
 // Feeds arbitrary bytes to the loader as a catalog file found through NLSPATH, walks every entry it
-// loads, and checks what it loads against the file's own bytes.
+// loads, and checks what it loads against the file's own bytes; reads the same bytes through the
+// entry visitor, and checks that what the dump writes as source parses back to the same entries.
+#include "catalog_dump.h"
+#include "catalog_search.h"
+#include "source_parser.h"
 #include "vellix.h"
 
 #include <cstdint>
@@ -45,6 +49,49 @@ bool expected_rewrite(const std::uint8_t *data, std::size_t size, std::uint64_t 
     return true;
 }
 
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+struct CollectingVisitor : vellix::CatalogVisitor {
+    Entries entries;
+    void entry(std::uint64_t index, std::string_view key, std::string_view value) override {
+        if (index != entries.size()) std::abort();
+        entries.emplace_back(key, value);
+    }
+};
+
+struct CollectingSink : vellix::SourceSink {
+    Entries entries;
+    bool entry(std::string_view key, std::string_view value, std::uint64_t) override {
+        entries.emplace_back(key, value);
+        return true;
+    }
+};
+
+// What the visitor reads must be what vellix_open loaded, and the dump of it must parse back.
+void check_visited(const std::filesystem::path &catalog, const i18n *handle) {
+    std::FILE *file = std::fopen(catalog.string().c_str(), "rb");
+    if (!file) std::abort();
+    CollectingVisitor visitor;
+    const vellix::CatalogReport report = vellix::read_catalog(file, visitor);
+    std::fclose(file);
+    if ((report.verdict == vellix::LoadVerdict::loaded) != (handle != nullptr)) std::abort();
+    if (!handle) return;
+    if (visitor.entries.size() != report.count) std::abort();
+    Entries expressible;
+    std::string dumped;
+    for (std::size_t i = 0; i < visitor.entries.size(); ++i) {
+        const auto &[key, value] = visitor.entries[i];
+        // The handle's strings end at the first NUL of the stored bytes.
+        if (key.c_str() != std::string(handle->index[i]) || value.c_str() != std::string(handle->handles[i])) std::abort();
+        if (!vellix::inexpressible_because(key, value).empty()) continue;
+        expressible.push_back(visitor.entries[i]);
+        dumped += vellix::source_lines(key, value);
+    }
+    CollectingSink sink;
+    vellix::parse_source(dumped.data(), dumped.size(), sink);
+    if (sink.entries != expressible) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -55,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::fclose(file);
 
     i18n *handle = vellix_open("fuzz");
+    check_visited(catalog, handle);
     if (!handle) return 0;
     // A loaded catalog had a good header and a count that its entries satisfy.
     if (size < 15 || std::memcmp(data, "\x7F" "18C\x01\x00\x00", 7) != 0) std::abort();

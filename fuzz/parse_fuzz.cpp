@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes to the source parser, then writes what it yields as a catalog and loads it
-// back: the same entries must come out, in the same order.
+// back: the same entries must come out, in the same order. The checker reads the same bytes and
+// must name only lines that exist.
 #include "catalog_search.h"
+#include "source_check.h"
 #include "catalog_table.h"
 #include "source_parser.h"
 #include "vellix.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -58,5 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     if (i != sink.entries.size()) std::abort();
     vellix_free(loaded);
+
+    const vellix::SourceCheck check = vellix::check_source(reinterpret_cast<const char *>(data), size);
+    const std::uint64_t lines = 1 + static_cast<std::uint64_t>(std::count(data, data + size, '\n'));
+    for (const vellix::Finding &finding : check.findings) {
+        if (finding.line == 0 || finding.line > lines || finding.note_line > lines || finding.text.empty()) std::abort();
+    }
     return 0;
 }
