@@ -256,7 +256,7 @@ struct CollectingVisitor : CatalogVisitor {
 };
 
 // What a catalog holds, or a message saying why it cannot be read.
-bool read_catalog_or_report(const Messages &messages, const std::string &path, CollectingVisitor &visitor,
+bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,
                             CatalogReport &report) {
     FileHandle file{std::fopen(path.c_str(), "rb")};
     if (!file) {
@@ -399,14 +399,9 @@ bool has_catalog_magic(const std::string &path) {
 }
 
 int stats_of_catalog(const Messages &messages, const std::string &path) {
-    FileHandle file{std::fopen(path.c_str(), "rb")};
-    if (!file) return messages.file_trouble(path, std::string("cannot open: ") + std::strerror(errno));
     StatisticsVisitor visitor;
-    const CatalogReport report = read_catalog(file.get(), visitor);
-    if (report.verdict == LoadVerdict::bad_version) {
-        return messages.file_trouble(path, "not a catalog of this version: " + report.problem);
-    }
-    if (report.verdict != LoadVerdict::loaded) return messages.file_trouble(path, "damaged catalog: " + report.problem);
+    CatalogReport report;
+    if (!read_catalog_or_report(messages, path, visitor, report)) return status_trouble;
     visitor.statistics.print(path, "catalog");
     return status_clean;
 }
