@@ -227,6 +227,9 @@ TEST_F(ToolWhere, UnsetSearchPath) {
 }
 
 TEST_F(ToolWhere, EmptySearchPath) {
+#ifdef _WIN32
+    GTEST_SKIP() << "setting a variable to the empty string removes it from a Windows environment";
+#endif
     vellix_test::set_env("NLSPATH", "");
     const RunResult run = where("app");
     EXPECT_TRUE(holds(run.out, "template 1 of 1: \n  path: (empty)\n  does not open\n")) << run.out;
