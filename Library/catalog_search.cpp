@@ -196,23 +196,47 @@ private:
     std::string value_;
 };
 
+enum class PieceFault { field_past_end, field_unreadable, length_past_end, no_memory, bytes_unreadable };
+
+// Kept apart from the reading so that the loop a load spends its time in stays small.
+bool note_piece_fault(const ProblemNote &note, std::uint64_t index, Piece piece, PieceFault fault,
+                      std::uint64_t length, std::uint64_t bytes_left) {
+    if (!note.wanted()) return false;
+    const std::string where = "entry " + std::to_string(index) + ": the " + (piece == Piece::key ? "key" : "value");
+    switch (fault) {
+    case PieceFault::field_past_end:
+        return note(where + " length field reaches past the entry count");
+    case PieceFault::field_unreadable:
+        return note(where + " length field cannot be read");
+    case PieceFault::length_past_end:
+        return note(where + " length " + std::to_string(length) + " reaches past the entry count (" +
+                    std::to_string(bytes_left) + " bytes are left)");
+    case PieceFault::no_memory:
+        return note(where + " of " + std::to_string(length) + " bytes does not fit in memory");
+    case PieceFault::bytes_unreadable:
+        return note(where + " bytes cannot be read");
+    }
+    return false;
+}
+
 template <class Store>
 bool read_piece(CatalogReader &in, Store &store, std::uint64_t index, Piece piece, const ProblemNote &note) {
-    const auto where = [&] { return "entry " + std::to_string(index) + ": the " + (piece == Piece::key ? "key" : "value"); };
     unsigned char field[length_field_size];
-    if (in.bytes_left() < sizeof field) return note.wanted() && note(where() + " length field reaches past the entry count");
-    if (!in.read_exactly(field, sizeof field)) return note.wanted() && note(where() + " length field cannot be read");
-    const std::uint64_t length = decode_length(field);
-    if (length > in.bytes_left()) {
-        return note.wanted() && note(where() + " length " + std::to_string(length) + " reaches past the entry count (" +
-                                     std::to_string(in.bytes_left()) + " bytes are left)");
+    std::uint64_t length = 0;
+    PieceFault fault = PieceFault::field_past_end;
+    if (in.bytes_left() >= sizeof field) {
+        fault = PieceFault::field_unreadable;
+        if (in.read_exactly(field, sizeof field)) {
+            length = decode_length(field);
+            fault = PieceFault::length_past_end;
+            if (length <= in.bytes_left()) {
+                char *into = store.place(index, piece, length);
+                fault = into ? PieceFault::bytes_unreadable : PieceFault::no_memory;
+                if (into && in.read_exactly(into, static_cast<std::size_t>(length))) return true;
+            }
+        }
     }
-    char *into = store.place(index, piece, length);
-    if (!into) return note.wanted() && note(where() + " of " + std::to_string(length) + " bytes does not fit in memory");
-    if (!in.read_exactly(into, static_cast<std::size_t>(length))) {
-        return note.wanted() && note(where() + " bytes cannot be read");
-    }
-    return true;
+    return note_piece_fault(note, index, piece, fault, length, in.bytes_left());
 }
 
 template <class Store>
