@@ -204,7 +204,9 @@ public:
             std::printf("vellix_open(\"%s\") loads %s\n", name_.c_str(), path_.c_str());
         } else if (opened_) {
             std::printf("vellix_open(\"%s\") returns null: the search ends at the first file that opens", name_.c_str());
-            if (number_ < total_) {
+            if (number_ + 1 == total_) {
+                std::printf(", so template %llu is never tried", static_cast<unsigned long long>(total_));
+            } else if (number_ < total_) {
                 std::printf(", so templates %llu to %llu are never tried", static_cast<unsigned long long>(number_ + 1),
                             static_cast<unsigned long long>(total_));
             }

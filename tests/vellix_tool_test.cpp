@@ -279,6 +279,8 @@ TEST_F(ToolWhere, StopsAtTheFirstFileThatOpens) {
             << run.out;
         EXPECT_FALSE(holds(run.out, "template 2 of 3")) << run.out;
     }
+    vellix_test::set_env("NLSPATH", dir.file("bad/%N") + ";" + dir.file("good/%N"));
+    EXPECT_TRUE(holds(where("app").out, "so template 2 is never tried\n"));
 }
 
 TEST_F(ToolWhere, ExpandsTheLocaleTheApplicationWouldSet) {
