@@ -156,6 +156,7 @@ public:
     explicit SearchReport(std::string name) : name_(std::move(name)) {}
 
     void started(const char *search_path, const char *locale) override {
+        searched_ = search_path != nullptr;
         if (!search_path) {
             std::printf("NLSPATH is not set: vellix_open(\"%s\") returns null without searching\n", name_.c_str());
             return;
@@ -198,8 +199,8 @@ public:
     }
 
     // The last lines: what vellix_open gives.
-    void finish(bool search_path_set) const {
-        if (!search_path_set) return;
+    void finish() const {
+        if (!searched_) return;
         if (loaded_) {
             std::printf("vellix_open(\"%s\") loads %s\n", name_.c_str(), path_.c_str());
         } else if (opened_) {
@@ -221,6 +222,7 @@ private:
     std::size_t number_ = 0;
     std::size_t total_ = 0;
     std::string path_;
+    bool searched_ = false;  // NLSPATH was set, so templates were tried
     bool opened_ = false;
     bool loaded_ = false;
 };
@@ -234,7 +236,7 @@ int run_where(const Messages &messages, const std::vector<std::string> &words) {
                              "environment names a locale this system lacks, so the locale stays as it was\n");
     SearchReport report{words[0]};
     i18n *handle = search_catalog(words[0].c_str(), &report);
-    report.finish(std::getenv("NLSPATH") != nullptr);
+    report.finish();
     const bool found = handle != nullptr;
     vellix_free(handle);
     return found ? status_clean : status_findings;
