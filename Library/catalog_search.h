@@ -1,12 +1,12 @@
-// Finding and loading a catalog: the NLSPATH templates, their expansion and the loader, as pieces
-// that vellix_open puts together and that tests and tools can call one by one.
+// Finding a catalog: the NLSPATH templates, their expansion and the search that vellix_open makes,
+// as pieces that tests and tools can call one by one.
 #ifndef VELLIX_CATALOG_SEARCH_H
 #define VELLIX_CATALOG_SEARCH_H
 
+#include "catalog_reader.h"
 #include "vellix.h"
 
-#include <cstdint>
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,32 +19,6 @@ std::vector<std::string_view> split_search_path(std::string_view search_path);
 // Expands one template: %N gives `name` followed by ".18c", %L gives `locale` (nothing when it is
 // null), '%' followed by any other character gives that character, a trailing '%' gives nothing.
 std::string expand_template(std::string_view pattern, std::string_view name, const char *locale);
-
-enum class LoadVerdict { loaded, bad_magic, bad_version, damaged };
-
-// What reading a catalog found. `problem` says what is wrong when the verdict is not `loaded`.
-struct CatalogReport {
-    LoadVerdict verdict = LoadVerdict::damaged;
-    std::string problem;
-    std::uint64_t count = 0;         // the stored entry count, once it was read
-    std::uint64_t unused_bytes = 0;  // bytes after the last counted entry, which no reader uses
-};
-
-// Loads the catalog that `file` holds, reading from its start. On `loaded`, `*handle` is a new
-// handle that owns `file`; otherwise `file` is closed and `*handle` is null. A non-null `report`
-// receives the details.
-LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report = nullptr);
-
-// Receives a catalog's entries as they are stored, NUL bytes included, in file order.
-class CatalogVisitor {
-public:
-    virtual ~CatalogVisitor() = default;
-    virtual void entry(std::uint64_t index, std::string_view key, std::string_view value) = 0;
-};
-
-// Reads the catalog that `file` holds from its start, handing each entry to `visitor` as it is
-// read (a damaged catalog may have handed out some). Leaves `file` open.
-CatalogReport read_catalog(std::FILE *file, CatalogVisitor &visitor);
 
 // Follows a search as it goes; each call comes in the order of the search.
 class SearchObserver {
@@ -62,9 +36,6 @@ public:
 // The search vellix_open makes for the catalog `name` (not null), reported to `observer` when it
 // is not null. Returns the loaded handle or null.
 i18n *search_catalog(const char *name, SearchObserver *observer);
-
-// The size of an open file, found by seeking to its end: 64 bits on every platform.
-bool query_stream_size(std::FILE *file, std::uint64_t &size);
 
 }  // namespace vellix
 

@@ -3,6 +3,7 @@
 #include "i18nutil.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -34,6 +35,24 @@ bool resize_arrays(i18n *handle, std::size_t entry_count, std::size_t slots) {
 }
 
 }  // namespace
+
+i18n *create_handle() {
+    return static_cast<i18n *>(std::calloc(1, sizeof(i18n)));
+}
+
+void release_handle(i18n *handle) {
+    if (!handle) return;
+    if (handle->fp) std::fclose(handle->fp);
+    if (handle->handles) {
+        for (char **value = handle->handles; *value; ++value) std::free(*value);
+        std::free(handle->handles);
+    }
+    if (handle->index) {
+        for (char **key = handle->index; *key; ++key) std::free(*key);
+        std::free(handle->index);
+    }
+    std::free(handle);
+}
 
 std::size_t count_entries(const i18n *handle) {
     if (!handle || !handle->index) return 0;

@@ -1,4 +1,5 @@
-// Internal operations on a handle's entry arrays, shared by the public operations and the tools.
+// Internal operations on a handle: its creation and release, and its entry arrays; shared by the
+// public operations, the loader and the tools.
 #ifndef VELLIX_CATALOG_TABLE_H
 #define VELLIX_CATALOG_TABLE_H
 
@@ -19,6 +20,12 @@ using MallocString = std::unique_ptr<char, FreeDeleter>;
 // Entry positions are signed 32-bit numbers and an append sizes its arrays as entries + 2 in that
 // width, so this is the most entries a handle may hold.
 constexpr std::size_t max_catalog_entries = 2147483646;
+
+// A new handle without entries and without a file, or null when memory is exhausted.
+i18n *create_handle();
+
+// Closes the handle's file and releases every string, both arrays and the record. Null does nothing.
+void release_handle(i18n *handle);
 
 // The number of entries, found by walking the key array to its null slot.
 std::size_t count_entries(const i18n *handle);
