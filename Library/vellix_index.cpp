@@ -15,7 +15,7 @@ struct Slot {
     std::uint32_t entry_plus_one;
 };
 
-// Hashes a key a word at a time; also gives its length.
+// Hashes a key a word at a time, its length mixed in first.
 std::uint64_t hash_key(const char *key) {
     const std::size_t length = std::strlen(key);
     std::uint64_t hash = 0x9E3779B97F4A7C15u ^ length;

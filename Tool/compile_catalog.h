@@ -2,43 +2,12 @@
 #ifndef VELLIX_COMPILE_CATALOG_H
 #define VELLIX_COMPILE_CATALOG_H
 
-#include "catalog_table.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include "source_file.h"
 
 namespace vellix {
 
-// The whole source in one malloc block.
-using SourceBuffer = MallocString;
-
 // Prints "program: problem" to standard error and gives the failure status, 1.
 int report(const char *program, const char *problem);
-
-// The size the file system records for the path, as a 64-bit number on every platform.
-bool query_file_size(const char *path, std::uint64_t &size);
-
-// Reads up to `size` bytes of `source` into a new buffer of size + 1 bytes and puts a NUL after
-// the bytes read, which may be fewer than `size` if the file shrank. False on a read error or
-// when memory is exhausted.
-bool read_source(std::FILE *source, std::uint64_t size, SourceBuffer &buffer, std::size_t &bytes_read);
-
-// A source's size and size + 1 must fit in a signed 32-bit number.
-constexpr std::uint64_t max_source_size = 2147483646;
-
-enum class SourceRead { read, unopened, too_large, unreadable };
-
-// The whole source at `path` in one buffer, NUL after the bytes read. `error_number` is the errno
-// of a failed open or read.
-struct SourceFile {
-    SourceRead result = SourceRead::unopened;
-    int error_number = 0;
-    SourceBuffer bytes;
-    std::size_t size = 0;
-};
-SourceFile read_source_file(const char *path);
 
 // Compiles the source at `source_path` into the catalog at `output_path`, printing the entry count
 // and any message; gives the exit status.

@@ -103,8 +103,8 @@ void use_argument(PrintfFormat &format, std::size_t position, const std::string 
     }
 }
 
-// A width or precision: digits, or '*' with an optional position, which consumes an int.
-// Gives false when a '*' names no valid position.
+// A width or precision: digits, or '*' with an optional position, which consumes an int. A '*'
+// without a position of its own takes the next argument in turn.
 struct StarArgument {
     bool present = false;
     std::size_t position = 0;  // 0: the next argument in turn

@@ -19,6 +19,8 @@ namespace {
 
 using vellix_test::Bytes;
 using vellix_test::catalog_bytes;
+using vellix_test::with_count;
+using vellix_test::with_length_at;
 using vellix_test::TempDir;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
@@ -100,19 +102,11 @@ TEST(TemplateExpansion, SplitsAtEverySemicolonFirst) {
 class CatalogSearch : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (const char *value = std::getenv("NLSPATH")) saved_nlspath_ = value;
         saved_locale_ = std::setlocale(LC_ALL, nullptr);
         std::setlocale(LC_ALL, "C");
     }
-    void TearDown() override {
-        if (saved_nlspath_) {
-            vellix_test::set_env("NLSPATH", *saved_nlspath_);
-        } else {
-            vellix_test::unset_env("NLSPATH");
-        }
-        std::setlocale(LC_ALL, saved_locale_.c_str());
-    }
-    static void set_search_path(const std::string &value) { vellix_test::set_env("NLSPATH", value); }
+    void TearDown() override { std::setlocale(LC_ALL, saved_locale_.c_str()); }
+    void set_search_path(const std::string &value) const { search_path_.set(value); }
 
     // Writes `bytes` as `<dir>/<subdir>/app.18c` and gives the template naming it.
     std::string catalog_at(const std::string &subdir, const Bytes &bytes) {
@@ -128,8 +122,9 @@ protected:
 
     TempDir dir_;
 
+    vellix_test::ScopedEnv search_path_{"NLSPATH"};
+
 private:
-    std::optional<std::string> saved_nlspath_;
     std::string saved_locale_;
 };
 
@@ -137,7 +132,7 @@ const Entries sample_entries{{"alpha", "first value"}, {"beta", "second"}, {"gam
 
 TEST_F(CatalogSearch, UnsetOrEmptySearchPathFindsNothing) {
     catalog_at("good", catalog_bytes(sample_entries));
-    vellix_test::unset_env("NLSPATH");
+    search_path_.unset();
     EXPECT_EQ(open_app(), nullptr);
     set_search_path("");
     EXPECT_EQ(open_app(), nullptr);
@@ -291,15 +286,6 @@ TEST_F(CatalogSearch, CompiledCatalogLoadsBack) {
     EXPECT_EQ(vellix_get(handle.get(), "later", "fb"), std::string("fb"));
 }
 
-// A catalog whose length field at `offset` is replaced by `length`.
-Bytes with_length_at(Bytes bytes, std::size_t offset, std::uint64_t length) {
-    for (std::size_t i = 0; i < 8; ++i) bytes.at(offset + i) = static_cast<unsigned char>(length >> (8 * i));
-    return bytes;
-}
-
-// A catalog whose trailing count is replaced by `count`.
-Bytes with_count(const Bytes &bytes, std::uint64_t count) { return with_length_at(bytes, bytes.size() - 8, count); }
-
 TEST_F(CatalogSearch, SmallerCountLoadsOnlyThatManyEntries) {
     set_search_path(catalog_at("short", with_count(catalog_bytes(sample_entries), 2)));
     Handle handle = open_app();
@@ -340,26 +326,6 @@ TEST_F(CatalogSearch, RejectsEveryTruncation) {
     }
     set_search_path(catalog_at("truncated", valid));
     EXPECT_NE(open_app(), nullptr);
-}
-
-TEST_F(CatalogSearch, LoaderReportsWhatIsWrong) {
-    const std::pair<Bytes, vellix::LoadVerdict> files[] = {
-        {catalog_bytes(sample_entries), vellix::LoadVerdict::loaded},
-        {{0x7F, '1', '8'}, vellix::LoadVerdict::bad_magic},
-        {{0x7F, '1', '8', 'C', 0x01}, vellix::LoadVerdict::bad_version},
-        {{0x7F, '1', '8', 'C', 0x01, 0x00, 0x00}, vellix::LoadVerdict::damaged},
-        {with_count(catalog_bytes(sample_entries), 9), vellix::LoadVerdict::damaged},
-    };
-    for (const auto &[bytes, expected] : files) {
-        write_bytes(dir_.file("verdict.18c"), bytes);
-        std::FILE *file = std::fopen(dir_.file("verdict.18c").c_str(), "rb");
-        ASSERT_NE(file, nullptr);
-        i18n sentinel{};
-        i18n *handle = &sentinel;  // must be overwritten
-        EXPECT_EQ(vellix::load_catalog(file, &handle), expected);
-        EXPECT_EQ(handle != nullptr, expected == vellix::LoadVerdict::loaded);
-        vellix_free(handle);
-    }
 }
 
 // The process's open descriptors where the system lists them (Linux); elsewhere 0, and the open

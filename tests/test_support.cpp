@@ -12,6 +12,7 @@ extern char **environ;
 #endif
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -87,6 +88,13 @@ Bytes catalog_bytes(const std::vector<std::pair<std::string, std::string>> &entr
     append_length(bytes, entries.size());
     return bytes;
 }
+
+Bytes with_length_at(Bytes bytes, std::size_t offset, std::uint64_t length) {
+    for (std::size_t i = 0; i < 8; ++i) bytes.at(offset + i) = static_cast<unsigned char>(length >> (8 * i));
+    return bytes;
+}
+
+Bytes with_count(const Bytes &bytes, std::uint64_t count) { return with_length_at(bytes, bytes.size() - 8, count); }
 
 #ifdef _WIN32
 namespace {
@@ -193,5 +201,17 @@ void set_env(const char *name, const std::string &value) { setenv(name, value.c_
 
 void unset_env(const char *name) { unsetenv(name); }
 #endif
+
+ScopedEnv::ScopedEnv(const char *name) : name_(name) {
+    if (const char *value = std::getenv(name)) saved_ = value;
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (saved_) {
+        set_env(name_.c_str(), *saved_);
+    } else {
+        unset_env(name_.c_str());
+    }
+}
 
 }  // namespace vellix_test

@@ -5,8 +5,10 @@
 
 #include "vellix.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +47,12 @@ Bytes to_bytes(std::string_view text);
 // The bytes of a catalog file holding the given (key, value) entries, built from the layout.
 Bytes catalog_bytes(const std::vector<std::pair<std::string, std::string>> &entries);
 
+// A catalog whose length field at `offset` is replaced by `length`.
+Bytes with_length_at(Bytes bytes, std::size_t offset, std::uint64_t length);
+
+// A catalog whose trailing count is replaced by `count`.
+Bytes with_count(const Bytes &bytes, std::uint64_t count);
+
 struct RunResult {
     int status = -1;  // exit status, or -1 when the program did not exit normally
     std::string out;
@@ -57,6 +65,22 @@ RunResult run_program(const std::string &program, const std::vector<std::string>
 // Sets or removes an environment variable of this process.
 void set_env(const char *name, const std::string &value);
 void unset_env(const char *name);
+
+// Saves an environment variable when made and puts it back (or removes it again) when it goes, so
+// that a test may set it freely.
+class ScopedEnv {
+public:
+    explicit ScopedEnv(const char *name);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+    void set(const std::string &value) const { set_env(name_.c_str(), value); }
+    void unset() const { unset_env(name_.c_str()); }
+
+private:
+    std::string name_;
+    std::optional<std::string> saved_;
+};
 
 }  // namespace vellix_test
 

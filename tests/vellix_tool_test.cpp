@@ -194,16 +194,6 @@ TEST(ToolCommandLine, HelpAndVersion) {
 // NLSPATH is saved and restored around each test; the tool inherits the test's environment.
 class ToolWhere : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char *value = std::getenv("NLSPATH")) saved_ = value;
-    }
-    void TearDown() override {
-        if (saved_) {
-            vellix_test::set_env("NLSPATH", *saved_);
-        } else {
-            vellix_test::unset_env("NLSPATH");
-        }
-    }
     // Runs `where` and checks that it agrees with vellix_open on the same search.
     RunResult where(const char *name) {
         const RunResult run = run_tool({"where", name});
@@ -212,15 +202,13 @@ protected:
         return run;
     }
     TempDir dir;
-
-private:
-    std::optional<std::string> saved_;
+    vellix_test::ScopedEnv search_path{"NLSPATH"};
 };
 
 bool holds(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 TEST_F(ToolWhere, UnsetSearchPath) {
-    vellix_test::unset_env("NLSPATH");
+    search_path.unset();
     const RunResult run = where("app");
     EXPECT_EQ(run.out, "setlocale(LC_ALL, \"\") was called first, as an application would\n"
                        "NLSPATH is not set: vellix_open(\"app\") returns null without searching\n");
@@ -230,7 +218,7 @@ TEST_F(ToolWhere, EmptySearchPath) {
 #ifdef _WIN32
     GTEST_SKIP() << "setting a variable to the empty string removes it from a Windows environment";
 #endif
-    vellix_test::set_env("NLSPATH", "");
+    search_path.set("");
     const RunResult run = where("app");
     EXPECT_TRUE(holds(run.out, "template 1 of 1: \n  path: (empty)\n  does not open\n")) << run.out;
     EXPECT_TRUE(holds(run.out, "vellix_open(\"app\") returns null: no template names a file that opens\n")) << run.out;
@@ -241,7 +229,7 @@ TEST_F(ToolWhere, FindsTheCatalogOfALaterTemplate) {
     const Bytes catalog = catalog_bytes({{"k", "v"}, {"j", "w"}});
     write_file(dir.file("good/app.18c"), std::string(catalog.begin(), catalog.end()));
     const std::string missing = dir.file("missing/%N"), good = dir.file("good/%N");
-    vellix_test::set_env("NLSPATH", missing + ";" + good);
+    search_path.set(missing + ";" + good);
     const RunResult run = where("app");
     const std::string good_path = dir.file("good/app.18c");
     EXPECT_TRUE(holds(run.out, "NLSPATH=" + missing + ";" + good + "\n")) << run.out;
@@ -268,7 +256,7 @@ TEST_F(ToolWhere, StopsAtTheFirstFileThatOpens) {
     std::filesystem::create_directory(dir.path() / "bad");
     std::filesystem::create_directory(dir.path() / "good");
     write_file(dir.file("good/app.18c"), std::string(good.begin(), good.end()));
-    vellix_test::set_env("NLSPATH", dir.file("bad/%N") + ";" + dir.file("good/%N") + ";" + dir.file("other/%N"));
+    search_path.set(dir.file("bad/%N") + ";" + dir.file("good/%N") + ";" + dir.file("other/%N"));
     for (const BadFile &row : bad_files) {
         SCOPED_TRACE(row.name);
         write_file(dir.file("bad/app.18c"), row.bytes);
@@ -279,7 +267,7 @@ TEST_F(ToolWhere, StopsAtTheFirstFileThatOpens) {
             << run.out;
         EXPECT_FALSE(holds(run.out, "template 2 of 3")) << run.out;
     }
-    vellix_test::set_env("NLSPATH", dir.file("bad/%N") + ";" + dir.file("good/%N"));
+    search_path.set(dir.file("bad/%N") + ";" + dir.file("good/%N"));
     EXPECT_TRUE(holds(where("app").out, "so template 2 is never tried\n"));
 }
 
@@ -288,7 +276,7 @@ TEST_F(ToolWhere, ExpandsTheLocaleTheApplicationWouldSet) {
     const char *set = std::setlocale(LC_ALL, "");
     const std::string locale = set ? set : std::setlocale(LC_ALL, nullptr);
     std::setlocale(LC_ALL, "C");
-    vellix_test::set_env("NLSPATH", dir.file("%L/%N"));
+    search_path.set(dir.file("%L/%N"));
     const RunResult run = run_tool({"where", "app"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(holds(run.out, "%L gives: " + locale + "\n")) << run.out;

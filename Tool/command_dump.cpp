@@ -1,0 +1,81 @@
+// vellix dump [--list] CATALOG: a catalog written back as source, or listed entry by entry.
+#include "catalog_dump.h"
+#include "commands.h"
+#include "source_check.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellix {
+namespace {
+
+struct StoredEntry {
+    std::string key;
+    std::string value;
+};
+
+struct CollectingVisitor : CatalogVisitor {
+    std::vector<StoredEntry> entries;
+    void entry(std::uint64_t, std::string_view key, std::string_view value) override {
+        entries.push_back({std::string(key), std::string(value)});
+    }
+};
+
+}  // namespace
+
+// dump [--list] CATALOG
+int run_dump(const Messages &messages, const Arguments &words) {
+    bool list = false;
+    std::vector<std::string> paths;
+    for (const std::string &word : words) {
+        if (word == "--list") {
+            list = true;
+        } else if (word.size() > 1 && word.compare(0, 2, "--") == 0) {
+            return messages.usage_error("dump: unknown option '" + word + "'");
+        } else {
+            paths.push_back(word);
+        }
+    }
+    if (paths.size() != 1) return messages.usage_error("dump: give exactly one CATALOG");
+    const std::string &path = paths[0];
+
+    // The whole catalog is read before anything is written, so a damaged one gives no output.
+    CollectingVisitor visitor;
+    CatalogReport report;
+    if (!read_catalog_or_report(messages, path, visitor, report)) return status_trouble;
+    int status = status_clean;
+    for (std::size_t i = 0; i < visitor.entries.size(); ++i) {
+        const StoredEntry &entry = visitor.entries[i];
+        if (list) {
+            const std::string line = listing_line(i, entry.key, entry.value);
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            continue;
+        }
+        const std::string reason = inexpressible_because(entry.key, entry.value);
+        if (reason.empty()) {
+            const std::string lines = source_lines(entry.key, entry.value);
+            std::fwrite(lines.data(), 1, lines.size(), stdout);
+        } else {
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s: %s: entry %llu (key %s): %s; it is left out\n", messages.program(), path.c_str(),
+                         static_cast<unsigned long long>(i),
+                         quoted(entry.key).c_str(), reason.c_str());
+            status = status_findings;
+        }
+    }
+    if (report.unused_bytes != 0) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s: %llu bytes after the last of its %llu entries belong to no entry%s\n",
+                     messages.program(), path.c_str(), static_cast<unsigned long long>(report.unused_bytes),
+                     static_cast<unsigned long long>(report.count),
+                     list ? "" : "; a catalog compiled from the dump leaves them out");
+        if (!list) status = status_findings;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return messages.trouble("cannot write the output");
+    return status;
+}
+
+}  // namespace vellix

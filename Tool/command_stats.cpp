@@ -1,0 +1,113 @@
+// vellix stats SOURCE|CATALOG...: the figures of each file, a source or a compiled catalog.
+#include "catalog_format.h"
+#include "commands.h"
+#include "source_check.h"
+#include "source_parser.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace vellix {
+namespace {
+
+// The figures of one file, source or catalog.
+class Statistics {
+public:
+    void add_entry(std::string_view key, std::string_view value, const std::string &where) {
+        ++entries_;
+        if (!keys_.emplace(key).second) ++duplicates_;
+        key_bytes_ += key.size();
+        value_bytes_ += value.size();
+        if (entries_ == 1 || value.size() > largest_value_) {
+            largest_value_ = value.size();
+            largest_value_key_ = quoted(key) + where;
+        }
+    }
+    void add_dropped_key() { ++dropped_keys_; }
+
+    void print(const std::string &path, const char *kind) const {
+        std::printf("%s: %s\n", path.c_str(), kind);
+        std::printf("  entries: %llu\n", static_cast<unsigned long long>(entries_));
+        std::printf("  distinct keys: %llu\n", static_cast<unsigned long long>(keys_.size()));
+        std::printf("  duplicates: %llu\n", static_cast<unsigned long long>(duplicates_));
+        std::printf("  dropped keys: %llu\n", static_cast<unsigned long long>(dropped_keys_));
+        std::printf("  key bytes: %llu\n", static_cast<unsigned long long>(key_bytes_));
+        std::printf("  value bytes: %llu\n", static_cast<unsigned long long>(value_bytes_));
+        if (entries_ == 0) {
+            std::printf("  largest value: none\n");
+        } else {
+            std::printf("  largest value: %llu bytes, key %s\n", static_cast<unsigned long long>(largest_value_),
+                        largest_value_key_.c_str());
+        }
+    }
+
+private:
+    std::uint64_t entries_ = 0;
+    std::uint64_t duplicates_ = 0;
+    std::uint64_t dropped_keys_ = 0;
+    std::uint64_t key_bytes_ = 0;
+    std::uint64_t value_bytes_ = 0;
+    std::uint64_t largest_value_ = 0;
+    std::string largest_value_key_;
+    std::unordered_set<std::string> keys_;
+};
+
+struct StatisticsSink : SourceSink {
+    Statistics statistics;
+    bool entry(std::string_view key, std::string_view value, std::uint64_t key_line) override {
+        statistics.add_entry(key, value, " (line " + std::to_string(key_line) + ")");
+        return true;
+    }
+    void dropped_key(std::string_view, std::uint64_t) override { statistics.add_dropped_key(); }
+};
+
+struct StatisticsVisitor : CatalogVisitor {
+    Statistics statistics;
+    void entry(std::uint64_t index, std::string_view key, std::string_view value) override {
+        statistics.add_entry(key, value, " (entry " + std::to_string(index) + ")");
+    }
+};
+
+// Whether the file begins with the catalog magic; false also when it cannot be opened.
+bool has_catalog_magic(const std::string &path) {
+    FileHandle file{std::fopen(path.c_str(), "rb")};
+    unsigned char magic[sizeof catalog_magic];
+    return file && std::fread(magic, 1, sizeof magic, file.get()) == sizeof magic &&
+           std::memcmp(magic, catalog_magic, sizeof magic) == 0;
+}
+
+int stats_of_catalog(const Messages &messages, const std::string &path) {
+    StatisticsVisitor visitor;
+    CatalogReport report;
+    if (!read_catalog_or_report(messages, path, visitor, report)) return status_trouble;
+    visitor.statistics.print(path, "catalog");
+    return status_clean;
+}
+
+int stats_of_source(const Messages &messages, const std::string &path) {
+    SourceFile file;
+    if (!read_source_or_report(messages, path, file)) return status_trouble;
+    StatisticsSink sink;
+    parse_source(file.bytes.get(), file.size, sink);
+    sink.statistics.print(path, "source");
+    return status_clean;
+}
+
+}  // namespace
+
+// stats SOURCE|CATALOG...
+int run_stats(const Messages &messages, const Arguments &words) {
+    if (words.empty()) return messages.usage_error("stats: no SOURCE or CATALOG given");
+    int status = status_clean;
+    for (const std::string &path : words) {
+        const int result = has_catalog_magic(path) ? stats_of_catalog(messages, path) : stats_of_source(messages, path);
+        if (result != status_clean) status = result;
+    }
+    return status;
+}
+
+}  // namespace vellix

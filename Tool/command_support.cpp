@@ -1,0 +1,65 @@
+#include "command_support.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace vellix {
+
+int Messages::trouble(const std::string &text) const {
+    std::fprintf(stderr, "%s: %s\n", program_, text.c_str());
+    return status_trouble;
+}
+
+int Messages::usage_error(const std::string &text) const {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program_, text.c_str(), program_);
+    return status_trouble;
+}
+
+int Messages::file_trouble(const std::string &path, const std::string &text) const {
+    return trouble(path + ": " + text);
+}
+
+bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file) {
+    file = read_source_file(path.c_str());
+    switch (file.result) {
+    case SourceRead::read:
+        return true;
+    case SourceRead::too_large:
+        messages.file_trouble(path, "a catalog source may hold at most " + std::to_string(max_source_size) + " bytes");
+        return false;
+    case SourceRead::unopened:
+        messages.file_trouble(path, std::string("cannot open: ") + std::strerror(file.error_number));
+        return false;
+    case SourceRead::unreadable:
+        messages.file_trouble(path, std::string("cannot read: ") +
+                                        (file.error_number ? std::strerror(file.error_number) : "read error"));
+        return false;
+    }
+    return false;
+}
+
+bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,
+                            CatalogReport &report) {
+    FileHandle file{std::fopen(path.c_str(), "rb")};
+    if (!file) {
+        messages.file_trouble(path, std::string("cannot open: ") + std::strerror(errno));
+        return false;
+    }
+    report = read_catalog(file.get(), visitor);
+    switch (report.verdict) {
+    case LoadVerdict::loaded:
+        return true;
+    case LoadVerdict::bad_magic:
+        messages.file_trouble(path, "not a catalog: " + report.problem);
+        return false;
+    case LoadVerdict::bad_version:
+        messages.file_trouble(path, "not a catalog of this version: " + report.problem);
+        return false;
+    case LoadVerdict::damaged:
+        messages.file_trouble(path, "damaged catalog: " + report.problem);
+        return false;
+    }
+    return false;
+}
+
+}  // namespace vellix

@@ -1,0 +1,55 @@
+// What the commands of `vellix` share: exit statuses, messages, and reading a source or a catalog
+// or saying why not.
+#ifndef VELLIX_COMMAND_SUPPORT_H
+#define VELLIX_COMMAND_SUPPORT_H
+
+#include "catalog_reader.h"
+#include "source_file.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vellix {
+
+// Exit statuses of every command.
+constexpr int status_clean = 0;
+constexpr int status_findings = 1;
+constexpr int status_trouble = 2;  // a usage error, an unreadable file or a damaged catalog
+
+// A command's arguments, after the command's name.
+using Arguments = std::vector<std::string>;
+
+// Where messages go and what the program calls itself.
+class Messages {
+public:
+    explicit Messages(const char *program) : program_(program) {}
+    const char *program() const { return program_; }
+
+    // "PROGRAM: TEXT" on standard error; gives status_trouble.
+    int trouble(const std::string &text) const;
+    // The same and a pointer to --help; gives status_trouble.
+    int usage_error(const std::string &text) const;
+    // "PROGRAM: PATH: TEXT"; gives status_trouble.
+    int file_trouble(const std::string &path, const std::string &text) const;
+
+private:
+    const char *program_;
+};
+
+struct FileCloser {
+    void operator()(std::FILE *file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Reads a source whole, or says why not.
+bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file);
+
+// Hands a catalog's entries to `visitor`, or says why it cannot be read.
+bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,
+                            CatalogReport &report);
+
+}  // namespace vellix
+
+#endif

@@ -1,0 +1,17 @@
+// The commands of `vellix`, one file each (command_NAME.cpp); the program's table lists them.
+#ifndef VELLIX_COMMANDS_H
+#define VELLIX_COMMANDS_H
+
+#include "command_support.h"
+
+namespace vellix {
+
+// Each runs with the arguments after its name and gives the exit status.
+int run_check(const Messages &messages, const Arguments &arguments);
+int run_where(const Messages &messages, const Arguments &arguments);
+int run_dump(const Messages &messages, const Arguments &arguments);
+int run_stats(const Messages &messages, const Arguments &arguments);
+
+}  // namespace vellix
+
+#endif

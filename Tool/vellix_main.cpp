@@ -1,0 +1,84 @@
+// vellix COMMAND ...: checks catalog sources and inspects compiled catalogs. The table below lists
+// the commands; each lives in its own command_NAME.cpp.
+#include "commands.h"
+#include "vellix.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace {
+
+struct Command {
+    const char *name;
+    int (*run)(const vellix::Messages &, const vellix::Arguments &);
+    const char *help;  // the command's lines of --help
+};
+
+const Command commands[] = {
+    {"check", vellix::run_check,
+     "  check [--strict] [--against REFERENCE] SOURCE...\n"
+     "      Reports, as FILE:LINE: warning: TEXT, what the source format loses without a word:\n"
+     "      duplicate keys, keys without a value, text before the first key line, a byte-order\n"
+     "      mark, carriage returns that cut lines, NUL bytes, lines ending in spaces or tabs.\n"
+     "      With --against, also keys missing from or extra to REFERENCE, and values whose printf\n"
+     "      conversions differ from REFERENCE's. Exit status: 0 without findings; 1 for printf\n"
+     "      differences or missing keys, or for any finding with --strict; 2 for a usage error or\n"
+     "      an unreadable file.\n"},
+    {"where", vellix::run_where,
+     "  where NAME\n"
+     "      Replays the NLSPATH search that vellix_open(NAME) makes, after setlocale(LC_ALL, \"\"),\n"
+     "      showing each template, its path and what opening it gives. Exit status: 0 when a\n"
+     "      catalog would load, 1 otherwise.\n"},
+    {"dump", vellix::run_dump,
+     "  dump [--list] CATALOG\n"
+     "      Writes CATALOG as a source that vellmake compiles into the same catalog, or with\n"
+     "      --list one line per entry: index, key length, value length, key, value (tab-separated,\n"
+     "      bytes outside printable ASCII as \\xHH). Exit status: 1 when some entry cannot be\n"
+     "      written as source, 2 for a damaged catalog.\n"},
+    {"stats", vellix::run_stats,
+     "  stats SOURCE|CATALOG...\n"
+     "      Entries, distinct keys, duplicates, dropped keys, bytes of keys and values, and the\n"
+     "      largest value of each file; a catalog is recognised by its magic.\n"},
+};
+
+void print_help(const char *program) {
+    std::printf("Usage: %s COMMAND [ARGUMENTS]\n"
+                "Checks vellix catalog sources and inspects compiled catalogs.\n"
+                "\n",
+                program);
+    for (const Command &command : commands) std::fputs(command.help, stdout);
+    std::fputs("  --help       Shows this text.\n"
+               "  --version    Shows the version.\n",
+               stdout);
+}
+
+int run_vellix(int argc, char **argv) {
+    const vellix::Messages messages{argc > 0 && argv[0] ? argv[0] : "vellix"};
+    if (argc < 2) return messages.usage_error("no command given");
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        print_help(messages.program());
+        return vellix::status_clean;
+    }
+    if (name == "--version") {
+        std::printf("vellix %s\n", vellixVersion);
+        return vellix::status_clean;
+    }
+    const vellix::Arguments arguments(argv + 2, argv + argc);
+    for (const Command &command : commands) {
+        if (name == command.name) return command.run(messages, arguments);
+    }
+    return messages.usage_error("unknown command '" + name + "'");
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    try {
+        return run_vellix(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "%s: out of memory\n", argc > 0 && argv[0] ? argv[0] : "vellix");
+        return vellix::status_trouble;
+    }
+}
