@@ -253,6 +253,10 @@ bool read_entries(std::FILE *file, Store &store, CatalogReport &report) {
         return damaged(report, "the entry count " + std::to_string(report.count) + " cannot fit in the " +
                                    std::to_string(entry_bytes) + " bytes between the header and the count");
     }
+    if (report.count > max_catalog_entries) {
+        return damaged(report, "the entry count " + std::to_string(report.count) + " is more than the " +
+                                   std::to_string(max_catalog_entries) + " entries a handle can hold");
+    }
     if (!store.begin(report.count)) return damaged(report, "its entry count does not fit in memory");
     CatalogReader in{file, entry_bytes};
     for (std::uint64_t i = 0; i < report.count; ++i) {

@@ -2,7 +2,6 @@
 
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
 
 namespace vellix {
 namespace {
@@ -40,19 +39,21 @@ std::string expand_template(std::string_view pattern, std::string_view name, con
 }
 
 i18n *search_catalog(const char *name, SearchObserver *observer) {
-    const char *search_path = std::getenv("NLSPATH");
-    if (!search_path) {
+    std::string templates_text;  // a private copy: the environment may change
+    if (!read_environment("NLSPATH", templates_text)) {
         if (observer) observer->started(nullptr, nullptr);
         return nullptr;
     }
-    const std::string templates_text{search_path};  // private copy: the environment may change
-    const char *locale = std::setlocale(LC_ALL, nullptr);
-    if (observer) observer->started(templates_text.c_str(), locale);
+    const std::string utf8_name = as_utf8(name);
+    const char *locale_name = std::setlocale(LC_ALL, nullptr);
+    const std::string locale = locale_name ? as_utf8(locale_name) : std::string();
+    if (observer) observer->started(templates_text.c_str(), locale_name ? locale.c_str() : nullptr);
     const std::vector<std::string_view> templates = split_search_path(templates_text);
     for (std::size_t i = 0; i < templates.size(); ++i) {
-        const std::string path = expand_template(templates[i], name, locale);
-        std::FILE *file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-        if (observer) observer->tried(i + 1, templates.size(), templates[i], path, file != nullptr);
+        const std::string path = expand_template(templates[i], utf8_name, locale_name ? locale.c_str() : nullptr);
+        PathKind kind = PathKind::missing;
+        std::FILE *file = path.empty() ? nullptr : open_regular_file(path.c_str(), kind);
+        if (observer) observer->tried(i + 1, templates.size(), templates[i], path, kind);
         if (!file) continue;
         // The first file that opens ends the search, whatever it holds.
         i18n *handle = nullptr;

@@ -4,6 +4,7 @@
 #define VELLIX_CATALOG_SEARCH_H
 
 #include "catalog_reader.h"
+#include "file_system.h"
 #include "vellix.h"
 
 #include <cstddef>
@@ -26,15 +27,17 @@ public:
     virtual ~SearchObserver() = default;
     // NLSPATH as read (null when it is not set) and the locale that %L gives.
     virtual void started(const char * /*search_path*/, const char * /*locale*/) {}
-    // Template `number` of `total` (from 1), the path it gave, and whether that opened.
+    // Template `number` of `total` (from 1), the path it gave, and what that named: only a
+    // regular file opens.
     virtual void tried(std::size_t /*number*/, std::size_t /*total*/, std::string_view /*pattern*/,
-                       const std::string & /*path*/, bool /*opened*/) {}
+                       const std::string & /*path*/, PathKind /*kind*/) {}
     // What the file that opened holds; `handle` is the loaded catalog, or null.
     virtual void loaded(const CatalogReport & /*report*/, const i18n * /*handle*/) {}
 };
 
 // The search vellix_open makes for the catalog `name` (not null), reported to `observer` when it
-// is not null. Returns the loaded handle or null.
+// is not null. Only a regular file ends the search; a directory, FIFO, socket or device counts as a
+// path that does not open. Returns the loaded handle or null.
 i18n *search_catalog(const char *name, SearchObserver *observer);
 
 }  // namespace vellix

@@ -4,6 +4,7 @@
 #include "catalog_search.h"
 #include "catalog_table.h"
 #include "catalog_writer.h"
+#include "file_system.h"
 
 #include <cstdio>
 #include <cstring>
@@ -48,7 +49,7 @@ void vellix_free(i18n *i18n) {
 
 int vellix_write(const i18n *i18n, const char *path) {
     if (!i18n || !path) return -1;
-    std::FILE *file = std::fopen(path, "wb");
+    std::FILE *file = vellix::open_file(path, "wb");
     if (!file) return -1;
     return vellix::write_catalog(i18n, file) ? 0 : -1;
 }

@@ -49,11 +49,11 @@ int run_check(const Messages &messages, const Arguments &words) {
     }
     if (paths.empty()) return messages.usage_error("check: no SOURCE given");
 
-    SourceCheck reference;
+    SourceKeys reference;
     if (has_reference) {
         SourceFile file;
         if (!read_source_or_report(messages, reference_path, file)) return status_trouble;
-        reference = check_source(file.bytes.get(), file.size);
+        reference = check_source(file.bytes.get(), file.size, nullptr, [](const Finding &) {});
     }
     int status = status_clean;
     for (const std::string &path : paths) {
@@ -62,12 +62,11 @@ int run_check(const Messages &messages, const Arguments &words) {
             status = status_trouble;
             continue;
         }
-        SourceCheck check = check_source(file.bytes.get(), file.size);
-        if (has_reference) check_against(check, reference);
-        for (const Finding &finding : check.findings) {
+        // Each finding is printed as soon as it is found.
+        check_source(file.bytes.get(), file.size, has_reference ? &reference : nullptr, [&](const Finding &finding) {
             print_finding(finding, path, reference_path);
             if ((finding.serious || strict) && status == status_clean) status = status_findings;
-        }
+        });
     }
     return status;
 }

@@ -1,6 +1,7 @@
 // vellix stats SOURCE|CATALOG...: the figures of each file, a source or a compiled catalog.
 #include "catalog_format.h"
 #include "commands.h"
+#include "file_system.h"
 #include "source_check.h"
 #include "source_parser.h"
 
@@ -74,7 +75,7 @@ struct StatisticsVisitor : CatalogVisitor {
 
 // Whether the file begins with the catalog magic; false also when it cannot be opened.
 bool has_catalog_magic(const std::string &path) {
-    FileHandle file{std::fopen(path.c_str(), "rb")};
+    FileHandle file{open_file(path.c_str(), "rb")};
     unsigned char magic[sizeof catalog_magic];
     return file && std::fread(magic, 1, sizeof magic, file.get()) == sizeof magic &&
            std::memcmp(magic, catalog_magic, sizeof magic) == 0;

@@ -1,5 +1,8 @@
 #include "command_support.h"
 
+#include "compile_catalog.h"
+#include "file_system.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -23,7 +26,9 @@ bool read_source_or_report(const Messages &messages, const std::string &path, So
     file = read_source_file(path.c_str());
     switch (file.result) {
     case SourceRead::read:
-        return true;
+        if (!starts_with_catalog_magic(file.bytes.get(), file.size)) return true;
+        messages.file_trouble(path, "this is a compiled catalog, not a catalog source");
+        return false;
     case SourceRead::too_large:
         messages.file_trouble(path, "a catalog source may hold at most " + std::to_string(max_source_size) + " bytes");
         return false;
@@ -40,7 +45,7 @@ bool read_source_or_report(const Messages &messages, const std::string &path, So
 
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,
                             CatalogReport &report) {
-    FileHandle file{std::fopen(path.c_str(), "rb")};
+    FileHandle file{open_file(path.c_str(), "rb")};
     if (!file) {
         messages.file_trouble(path, std::string("cannot open: ") + std::strerror(errno));
         return false;

@@ -43,7 +43,7 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// Reads a source whole, or says why not.
+// Reads a source whole, or says why not (a compiled catalog is no source).
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file);
 
 // Hands a catalog's entries to `visitor`, or says why it cannot be read.

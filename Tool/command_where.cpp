@@ -32,11 +32,14 @@ public:
     }
 
     void tried(std::size_t number, std::size_t total, std::string_view pattern, const std::string &path,
-               bool opened) override {
+               PathKind kind) override {
         std::printf("template %llu of %llu: %.*s\n", static_cast<unsigned long long>(number),
                     static_cast<unsigned long long>(total), static_cast<int>(pattern.size()), pattern.data());
         std::printf("  path: %s\n", path.empty() ? "(empty)" : path.c_str());
-        if (!opened) std::printf("  does not open\n");
+        if (kind == PathKind::missing) std::printf("  does not open\n");
+        if (kind != PathKind::missing && kind != PathKind::regular) {
+            std::printf("  does not open: it is %s, not a regular file\n", describe_path_kind(kind));
+        }
         number_ = number;
         total_ = total;
         path_ = path;

@@ -1,12 +1,15 @@
 // The compiler's driver: reads a catalog source, parses it and writes the catalog file.
 #include "compile_catalog.h"
 
+#include "catalog_format.h"
+#include "catalog_output.h"
 #include "catalog_table.h"
 #include "source_parser.h"
 #include "vellix.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 namespace vellix {
@@ -49,6 +52,10 @@ private:
 
 }  // namespace
 
+bool starts_with_catalog_magic(const char *bytes, std::size_t size) {
+    return size >= sizeof catalog_magic && std::memcmp(bytes, catalog_magic, sizeof catalog_magic) == 0;
+}
+
 int report(const char *program, const char *problem) {
     std::fprintf(stderr, "%s: %s\n", program, problem);
     return 1;
@@ -61,8 +68,20 @@ int compile_catalog(const char *program, const char *output_path, const char *so
                      static_cast<unsigned long long>(max_source_size));
         return 1;
     }
-    compiled_catalog = source.result == SourceRead::read ? vellix_empty() : nullptr;
-    if (!compiled_catalog) return report_unopened(program);
+    if (source.result != SourceRead::read) return report_unopened(program);
+    // Swapped arguments would compile the catalog as a source and overwrite the translator's source.
+    if (starts_with_catalog_magic(source.bytes.get(), source.size)) {
+        std::fprintf(stderr, "%s: %s: this is a compiled catalog, not a catalog source (OUTPUT comes first: %s OUTPUT "
+                             "SOURCE)\n",
+                     program, source_path, program);
+        return 1;
+    }
+    if (same_file(output_path, source_path)) {
+        std::fprintf(stderr, "%s: %s: OUTPUT and SOURCE are the same file\n", program, output_path);
+        return 1;
+    }
+    compiled_catalog = vellix_empty();
+    if (!compiled_catalog) return report(program, "out of memory");
 
     CompilerSink sink{program, source_path, starts_with_byte_order_mark(source.bytes.get(), source.size)};
     if (!parse_source(source.bytes.get(), source.size, sink)) return report(program, "out of memory");
@@ -71,7 +90,7 @@ int compile_catalog(const char *program, const char *output_path, const char *so
     source.bytes.reset();
 
     std::printf("%llu entries\n", static_cast<unsigned long long>(entry_count));
-    if (vellix_write(compiled_catalog, output_path) != 0) {
+    if (!write_catalog_output(compiled_catalog, output_path)) {
         std::fflush(stdout);
         return report_unopened(program);
     }

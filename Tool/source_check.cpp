@@ -5,7 +5,8 @@
 #include "text_escape.h"
 
 #include <algorithm>
-#include <limits>
+#include <deque>
+#include <optional>
 
 namespace vellix {
 namespace {
@@ -23,26 +24,65 @@ Finding warning(std::uint64_t line, std::string text) {
     return finding;
 }
 
+std::string listed(const std::vector<std::string> &conversions) {
+    if (conversions.empty()) return "none";
+    std::string text;
+    for (const std::string &conversion : conversions) {
+        if (!text.empty()) text += ' ';
+        text += escape_bytes(conversion, false);
+    }
+    return text;
+}
+
+// What the first definition of a key says against the reference: the key is extra, or its printf
+// arguments differ; nothing when they agree.
+std::optional<Finding> compare_with_reference(const std::string &key, const Definition &here, const SourceKeys &reference) {
+    const auto there = reference.first_definitions.find(key);
+    if (there == reference.first_definitions.end()) return warning(here.line, "key " + quoted(key) + " is not in the reference");
+    const PrintfFormat here_format = read_printf_format(here.value);
+    const PrintfFormat there_format = read_printf_format(there->second.value);
+    if (same_arguments(here_format, there_format)) return std::nullopt;
+    Finding mismatch = warning(here.line, "the printf conversions of key " + quoted(key) +
+                                              " differ from the reference: here " + listed(here_format.conversions) +
+                                              ", in the reference " + listed(there_format.conversions));
+    mismatch.serious = true;
+    mismatch.note = "the reference's value is defined here";
+    mismatch.note_line = there->second.line;
+    mismatch.note_in_reference = true;
+    return mismatch;
+}
+
+// Finds what the parser shows and hands each finding on in line order. A key's own findings (a
+// duplicate, no value) come only when its entry ends, lines later, so findings wait until every
+// key line before them has ended.
 class CheckSink : public SourceSink {
 public:
-    explicit CheckSink(SourceCheck &check) : check_(check) {}
+    CheckSink(SourceKeys &keys, const SourceKeys *reference, const FindingReport &report)
+        : keys_(keys), reference_(reference), report_(report) {}
 
     bool entry(std::string_view key, std::string_view value, std::uint64_t key_line) override {
-        const auto [first, inserted] = check_.first_definitions.try_emplace(std::string(key), Definition{key_line, std::string(value)});
+        const auto [first, inserted] = keys_.first_definitions.try_emplace(std::string(key), Definition{key_line, std::string(value)});
         if (inserted) {
-            check_.keys.emplace_back(key);
+            keys_.keys.emplace_back(key);
+            if (reference_) {
+                if (std::optional<Finding> finding = compare_with_reference(first->first, first->second, *reference_)) {
+                    add(std::move(*finding));
+                }
+            }
         } else {
             Finding duplicate = warning(key_line, "duplicate key " + quoted(key) + ": lookups find only its first definition");
             duplicate.note = "first defined here";
             duplicate.note_line = first->second.line;
             add(std::move(duplicate));
         }
+        key_ended();
         return true;
     }
 
     void dropped_key(std::string_view key, std::uint64_t key_line) override {
         add(warning(key_line, "key " + quoted(key) +
                            " has no value line before the next key line or the end of the source, so it is dropped"));
+        key_ended();
     }
 
     void keyless_text(std::uint64_t first_line) override {
@@ -50,6 +90,45 @@ public:
     }
 
     void line(std::uint64_t number, LineKind kind, std::string_view content, std::string_view cut) override {
+        last_line_ = number;
+        if (kind == LineKind::key) open_keys_.push_back(number);
+        check_line(number, kind, content, cut);
+        pass_on_certain();
+    }
+
+    void nul_byte(std::uint64_t line, std::size_t ignored_bytes) override {
+        if (ignored_bytes == 0) return;
+        add(warning(line, "a NUL byte ends the source here: what follows it (" + count_of(ignored_bytes, "byte") + ") is ignored"));
+    }
+
+    void add(Finding finding) {
+        // Kept in line order; a finding joins the others of its line after them.
+        const auto place = std::upper_bound(held_.begin(), held_.end(), finding.line,
+                                            [](std::uint64_t line, const Finding &held) { return line < held.line; });
+        held_.insert(place, std::move(finding));
+    }
+
+    // Hands on every finding still held, at the end of the source.
+    void pass_on_all() {
+        for (const Finding &finding : held_) report_(finding);
+        held_.clear();
+    }
+
+private:
+    void key_ended() {
+        if (!open_keys_.empty()) open_keys_.pop_front();
+        pass_on_certain();
+    }
+
+    // Findings before the first key line whose entry has not ended, and before the next line, are final.
+    void pass_on_certain() {
+        const std::uint64_t bound = open_keys_.empty() ? last_line_ + 1 : open_keys_.front();
+        std::size_t certain = 0;
+        while (certain < held_.size() && held_[certain].line < bound) report_(held_[certain++]);
+        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(certain));
+    }
+
+    void check_line(std::uint64_t number, LineKind kind, std::string_view content, std::string_view cut) {
         if (cut.size() > 1) {
             add(warning(number, "a carriage return that is not part of a CR LF line end cuts this line: what follows it (" +
                              count_of(cut.size() - 1, "byte") + ") is ignored"));
@@ -71,15 +150,12 @@ public:
         }
     }
 
-    void nul_byte(std::uint64_t line, std::size_t ignored_bytes) override {
-        if (ignored_bytes == 0) return;
-        add(warning(line, "a NUL byte ends the source here: what follows it (" + count_of(ignored_bytes, "byte") + ") is ignored"));
-    }
-
-private:
-    void add(Finding finding) { check_.findings.push_back(std::move(finding)); }
-
-    SourceCheck &check_;
+    SourceKeys &keys_;
+    const SourceKeys *reference_;
+    const FindingReport &report_;
+    std::vector<Finding> held_;
+    std::deque<std::uint64_t> open_keys_;  // key lines whose entry has not ended yet
+    std::uint64_t last_line_ = 0;
 };
 
 // The mark hides the first line's '-' or '#', whatever follows it.
@@ -95,67 +171,34 @@ Finding byte_order_mark_finding(const char *bytes, std::size_t size) {
     return warning(1, text);
 }
 
-std::string listed(const std::vector<std::string> &conversions) {
-    if (conversions.empty()) return "none";
-    std::string text;
-    for (const std::string &conversion : conversions) {
-        if (!text.empty()) text += ' ';
-        text += escape_bytes(conversion, false);
-    }
-    return text;
-}
-
-// Line order, stable; findings about the whole file come last.
-void sort_by_line(std::vector<Finding> &findings) {
-    std::stable_sort(findings.begin(), findings.end(), [](const Finding &a, const Finding &b) {
-        const auto order = [](const Finding &f) { return f.line ? f.line : std::numeric_limits<std::uint64_t>::max(); };
-        return order(a) < order(b);
-    });
-}
-
 }  // namespace
 
 std::string quoted(std::string_view key) { return "'" + escape_bytes(key, false) + "'"; }
 
-SourceCheck check_source(const char *bytes, std::size_t size) {
-    SourceCheck check;
-    if (starts_with_byte_order_mark(bytes, size)) check.findings.push_back(byte_order_mark_finding(bytes, size));
-    CheckSink sink{check};
+SourceKeys check_source(const char *bytes, std::size_t size, const SourceKeys *reference, const FindingReport &report) {
+    SourceKeys keys;
+    CheckSink sink{keys, reference, report};
+    if (starts_with_byte_order_mark(bytes, size)) sink.add(byte_order_mark_finding(bytes, size));
     parse_source(bytes, size, sink);
-    sort_by_line(check.findings);
-    return check;
-}
-
-void check_against(SourceCheck &source, const SourceCheck &reference) {
-    for (const std::string &key : source.keys) {
-        const Definition &here = source.first_definitions.at(key);
-        const auto there = reference.first_definitions.find(key);
-        if (there == reference.first_definitions.end()) {
-            source.findings.push_back(warning(here.line, "key " + quoted(key) + " is not in the reference"));
-            continue;
-        }
-        const PrintfFormat here_format = read_printf_format(here.value);
-        const PrintfFormat there_format = read_printf_format(there->second.value);
-        if (same_arguments(here_format, there_format)) continue;
-        Finding mismatch = warning(here.line, "the printf conversions of key " + quoted(key) +
-                                                  " differ from the reference: here " + listed(here_format.conversions) +
-                                                  ", in the reference " + listed(there_format.conversions));
-        mismatch.serious = true;
-        mismatch.note = "the reference's value is defined here";
-        mismatch.note_line = there->second.line;
-        mismatch.note_in_reference = true;
-        source.findings.push_back(std::move(mismatch));
-    }
-    for (const std::string &key : reference.keys) {
-        if (source.first_definitions.count(key)) continue;
+    sink.pass_on_all();
+    if (!reference) return keys;
+    for (const std::string &key : reference->keys) {
+        if (keys.first_definitions.count(key)) continue;
         Finding missing = warning(0, "key " + quoted(key) + " of the reference is missing");
         missing.serious = true;
         missing.note = "the reference defines it here";
-        missing.note_line = reference.first_definitions.at(key).line;
+        missing.note_line = reference->first_definitions.at(key).line;
         missing.note_in_reference = true;
-        source.findings.push_back(std::move(missing));
+        report(missing);
     }
-    sort_by_line(source.findings);
+    return keys;
+}
+
+SourceCheck check_source(const char *bytes, std::size_t size, const SourceKeys *reference) {
+    SourceCheck check;
+    static_cast<SourceKeys &>(check) =
+        check_source(bytes, size, reference, [&check](const Finding &finding) { check.findings.push_back(finding); });
+    return check;
 }
 
 }  // namespace vellix

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,18 +28,28 @@ struct Definition {
     std::string value;
 };
 
-struct SourceCheck {
-    std::vector<Finding> findings;
+// The keys of a source and the first definition of each: what lookups find, and what a
+// translation is compared with.
+struct SourceKeys {
     std::vector<std::string> keys;  // each key once, in the order of its first definition
     std::unordered_map<std::string, Definition> first_definitions;
 };
 
-// Parses the source's bytes and records every finding, in line order.
-SourceCheck check_source(const char *bytes, std::size_t size);
+// Receives each finding of a check as soon as it is certain, in line order; findings about the file
+// as a whole (line 0) come last.
+using FindingReport = std::function<void(const Finding &)>;
 
-// Adds the findings of comparing `source` with `reference`: keys missing or extra, and values whose
-// printf arguments differ from the reference's value for the same key (first definitions).
-void check_against(SourceCheck &source, const SourceCheck &reference);
+// Parses the source's bytes and reports every finding; with a `reference`, also the keys missing or
+// extra and the values whose printf arguments differ from the reference's value for the same key
+// (first definitions both). Findings are held only until no earlier line can get one, so memory
+// does not grow with their number. Gives the source's keys.
+SourceKeys check_source(const char *bytes, std::size_t size, const SourceKeys *reference, const FindingReport &report);
+
+// The same, with the findings collected.
+struct SourceCheck : SourceKeys {
+    std::vector<Finding> findings;
+};
+SourceCheck check_source(const char *bytes, std::size_t size, const SourceKeys *reference = nullptr);
 
 // A key as messages show it, between single quotes.
 std::string quoted(std::string_view key);

@@ -1,5 +1,7 @@
 #include "source_file.h"
 
+#include "file_system.h"
+
 #include <sys/stat.h>
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -7,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace vellix {
 namespace {
@@ -27,18 +30,57 @@ char *allocate_source_buffer(std::size_t bytes) {
     return static_cast<char *>(std::malloc(bytes));
 }
 
-}  // namespace
-
-bool query_file_size(const char *path, std::uint64_t &size) {
+// The size of an open file, and whether it is a regular file (a pipe or a device has no size
+// worth trusting).
+bool query_open_file(std::FILE *file, std::uint64_t &size, bool &regular) {
 #ifdef _WIN32
     struct _stat64 status;
-    if (_stat64(path, &status) != 0 || status.st_size < 0) return false;
+    if (_fstat64(_fileno(file), &status) != 0 || status.st_size < 0) return false;
+    regular = (status.st_mode & _S_IFMT) == _S_IFREG;
 #else
     struct stat status;
-    if (stat(path, &status) != 0 || status.st_size < 0) return false;
+    if (fstat(fileno(file), &status) != 0 || status.st_size < 0) return false;
+    regular = S_ISREG(status.st_mode);
 #endif
     size = static_cast<std::uint64_t>(status.st_size);
     return true;
+}
+
+// Reads a pipe, FIFO or device to its end into one buffer that grows geometrically; `too_large`
+// when it holds more than max_source_size bytes.
+SourceRead read_stream(std::FILE *stream, SourceBuffer &buffer, std::size_t &bytes_read) {
+    std::size_t capacity = 64 * 1024;
+    bytes_read = 0;
+    buffer.reset(static_cast<char *>(std::malloc(capacity)));
+    if (!buffer) return SourceRead::unreadable;
+    for (;;) {
+        if (bytes_read == capacity - 1) {
+            if (bytes_read > max_source_size) return SourceRead::too_large;
+            const std::size_t larger = capacity * 2 > max_source_size + 2 ? max_source_size + 2 : capacity * 2;
+            char *grown = static_cast<char *>(std::realloc(buffer.get(), larger));
+            if (!grown) return SourceRead::unreadable;
+            buffer.release();
+            buffer.reset(grown);
+            capacity = larger;
+        }
+        const std::size_t got = std::fread(buffer.get() + bytes_read, 1, capacity - 1 - bytes_read, stream);
+        bytes_read += got;
+        if (got == 0) break;
+    }
+    buffer.get()[bytes_read] = '\0';
+    if (std::ferror(stream)) return SourceRead::unreadable;
+    return bytes_read > max_source_size ? SourceRead::too_large : SourceRead::read;
+}
+
+}  // namespace
+
+bool query_file_size(const char *path, std::uint64_t &size) {
+    std::FILE *file = open_file(path, "rb");
+    if (!file) return false;
+    bool regular = false;
+    const bool known = query_open_file(file, size, regular);
+    std::fclose(file);
+    return known;
 }
 
 bool read_source(std::FILE *source, std::uint64_t size, SourceBuffer &buffer, std::size_t &bytes_read) {
@@ -52,23 +94,27 @@ bool read_source(std::FILE *source, std::uint64_t size, SourceBuffer &buffer, st
 
 SourceFile read_source_file(const char *path) {
     SourceFile source;
-    std::FILE *file = std::fopen(path, "rb");
+    errno = 0;
+    std::FILE *file = open_file(path, "rb");
     source.error_number = errno;
+    if (!file) return source;
     std::uint64_t size = 0;
-    if (!file || !query_file_size(path, size)) {
-        if (file) std::fclose(file);
-        return source;
-    }
-    if (size > max_source_size) {
+    bool regular = false;
+    if (!query_open_file(file, size, regular)) {
         std::fclose(file);
-        source.result = SourceRead::too_large;
         return source;
     }
     errno = 0;
-    const bool read_ok = read_source(file, size, source.bytes, source.size);
+    if (!regular) {
+        source.result = read_stream(file, source.bytes, source.size);
+    } else if (size > max_source_size) {
+        source.result = SourceRead::too_large;
+    } else {
+        source.result = read_source(file, size, source.bytes, source.size) ? SourceRead::read : SourceRead::unreadable;
+    }
     source.error_number = errno;
     std::fclose(file);
-    source.result = read_ok ? SourceRead::read : SourceRead::unreadable;
+    if (source.result != SourceRead::read) source.bytes.reset();
     return source;
 }
 

@@ -16,7 +16,7 @@ using SourceBuffer = MallocString;
 // A source's size and size + 1 must fit in a signed 32-bit number.
 constexpr std::uint64_t max_source_size = 2147483646;
 
-// The size the file system records for the path, as a 64-bit number on every platform.
+// The size the file system records for the file at the path, as a 64-bit number on every platform.
 bool query_file_size(const char *path, std::uint64_t &size);
 
 // Reads up to `size` bytes of `source` into a new buffer of size + 1 bytes and puts a NUL after
@@ -26,8 +26,9 @@ bool read_source(std::FILE *source, std::uint64_t size, SourceBuffer &buffer, st
 
 enum class SourceRead { read, unopened, too_large, unreadable };
 
-// The whole source at `path` in one buffer, NUL after the bytes read. `error_number` is the errno
-// of a failed open or read.
+// The whole source at `path` (UTF-8 on Windows) in one buffer, NUL after the bytes read. A regular
+// file is sized first and read in one go; a pipe, FIFO or device is read to its end. Either may
+// hold at most max_source_size bytes. `error_number` is the errno of a failed open or read.
 struct SourceFile {
     SourceRead result = SourceRead::unopened;
     int error_number = 0;

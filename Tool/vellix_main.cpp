@@ -1,11 +1,14 @@
 // vellix COMMAND ...: checks catalog sources and inspects compiled catalogs. The table below lists
 // the commands; each lives in its own command_NAME.cpp.
 #include "commands.h"
+#include "program_arguments.h"
 #include "vellix.h"
 
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -53,10 +56,9 @@ void print_help(const char *program) {
                stdout);
 }
 
-int run_vellix(int argc, char **argv) {
-    const vellix::Messages messages{argc > 0 && argv[0] ? argv[0] : "vellix"};
-    if (argc < 2) return messages.usage_error("no command given");
-    const std::string name = argv[1];
+int run_vellix(const vellix::Messages &messages, const std::vector<std::string> &words) {
+    if (words.size() < 2) return messages.usage_error("no command given");
+    const std::string &name = words[1];
     if (name == "--help" || name == "-h" || name == "help") {
         print_help(messages.program());
         return vellix::status_clean;
@@ -65,7 +67,7 @@ int run_vellix(int argc, char **argv) {
         std::printf("vellix %s\n", vellixVersion);
         return vellix::status_clean;
     }
-    const vellix::Arguments arguments(argv + 2, argv + argc);
+    const vellix::Arguments arguments(words.begin() + 2, words.end());
     for (const Command &command : commands) {
         if (name == command.name) return command.run(messages, arguments);
     }
@@ -75,10 +77,13 @@ int run_vellix(int argc, char **argv) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    const std::vector<std::string> words = vellix::program_arguments(argc, argv);
+    const vellix::Messages messages{vellix::program_name(words, "vellix")};
     try {
-        return run_vellix(argc, argv);
+        return run_vellix(messages, words);
     } catch (const std::bad_alloc &) {
-        std::fprintf(stderr, "%s: out of memory\n", argc > 0 && argv[0] ? argv[0] : "vellix");
-        return vellix::status_trouble;
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: out of memory\n", messages.program());
+        return 1;
     }
 }

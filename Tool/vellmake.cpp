@@ -1,8 +1,20 @@
 // vellmake OUTPUT SOURCE: compiles a catalog source into a catalog file.
 #include "compile_catalog.h"
+#include "program_arguments.h"
+
+#include <new>
+#include <string>
+#include <vector>
 
 int main(int argc, char **argv) {
-    const char *program = argc > 0 && argv[0] ? argv[0] : "vellmake";
-    if (argc < 3) return vellix::report(program, "not enough arguments");
-    return vellix::compile_catalog(program, argv[1], argv[2]);  // any further arguments are ignored
+    const std::vector<std::string> arguments = vellix::program_arguments(argc, argv);
+    const char *program = vellix::program_name(arguments, "vellmake");
+    try {
+        if (arguments.size() < 3) return vellix::report(program, "not enough arguments");
+        // Any further arguments are ignored.
+        return vellix::compile_catalog(program, arguments[1].c_str(), arguments[2].c_str());
+    } catch (const std::bad_alloc &) {
+        // Nothing partial is left: the output is replaced only by a whole catalog.
+        return vellix::report(program, "out of memory");
+    }
 }

@@ -1,0 +1,253 @@
+#include "catalog_output.h"
+
+#include "catalog_writer.h"
+#include "file_system.h"
+
+#include <cstdio>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace vellix {
+namespace {
+
+// Where the catalog goes, as found before anything is written.
+struct OutputTarget {
+    std::string path;        // the output, or the file its symbolic link names
+    bool in_place = false;   // not a regular file: written where it is
+    unsigned mode = 0;       // POSIX permissions for the new file
+};
+
+struct TempFile {
+    std::string path;
+    std::FILE *file = nullptr;
+};
+
+std::string directory_of(const std::string &path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+std::string name_of(const std::string &path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+#ifdef _WIN32
+
+// A link is replaced by what it names, never by a file of its own.
+std::string resolve_links(const char *path) {
+    const std::wstring wide = wide_path(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
+    HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return path;
+    wchar_t final_path[32768];
+    const DWORD length = GetFinalPathNameByHandleW(handle, final_path, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(handle);
+    if (length == 0 || length >= 32768) return path;
+    return utf8_from_wide(final_path);
+}
+
+bool inspect_output(const char *output_path, OutputTarget &target) {
+    target.path = resolve_links(output_path);
+    const std::wstring wide = wide_path(target.path.c_str());
+    if (names_reserved_device(wide)) {
+        target.in_place = true;
+        return true;
+    }
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // a new file
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;  // held: the rename copes
+    target.in_place = GetFileType(handle) != FILE_TYPE_DISK;
+    CloseHandle(handle);
+    return true;
+}
+
+std::FILE *stream_of(HANDLE handle, int flags) {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY | _O_NOINHERIT);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE *file = _fdopen(descriptor, "wb");
+    if (!file) _close(descriptor);
+    return file;
+}
+
+// A name beside `path` that no other process picks: the process ID and a counter.
+std::wstring sibling_name(const std::string &path, const char *suffix) {
+    static unsigned counter = 0;
+    const std::string name = directory_of(path) + "\\." + name_of(path) + "." + std::to_string(GetCurrentProcessId()) +
+                             "-" + std::to_string(++counter) + "-" + std::to_string(GetTickCount()) + suffix;
+    return wide_path(name.c_str());
+}
+
+bool create_temp_beside(const OutputTarget &target, TempFile &temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring name = sibling_name(target.path, ".tmp");
+        HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            return false;
+        }
+        temp.path = utf8_from_wide(name.c_str());
+        temp.file = stream_of(handle, _O_WRONLY);
+        if (!temp.file) DeleteFileW(name.c_str());
+        return temp.file != nullptr;
+    }
+    return false;
+}
+
+std::FILE *open_in_place(const std::string &path) { return open_file(path.c_str(), "wb"); }
+
+void remove_file(const std::string &path) { DeleteFileW(wide_path(path.c_str()).c_str()); }
+
+// A replacing rename fails while another process has the target open, whatever its sharing; a
+// file opened with delete sharing can still be moved aside, so the old file goes aside first and is
+// deleted once no one holds it (at once, when its holders allowed deletion).
+bool move_over_held_file(const std::wstring &from, const std::wstring &to, const std::string &target_path) {
+    const std::wstring aside = sibling_name(target_path, ".old");
+    if (!MoveFileExW(to.c_str(), aside.c_str(), 0)) return false;
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        MoveFileExW(aside.c_str(), to.c_str(), 0);
+        return false;
+    }
+    if (!DeleteFileW(aside.c_str())) MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return true;
+}
+
+bool replace_file(const std::string &from, const std::string &to) {
+    const std::wstring wide_from = wide_path(from.c_str());
+    const std::wstring wide_to = wide_path(to.c_str());
+    // Another process (a virus scanner, a program loading the catalog) may hold the target for a
+    // moment: try for about two seconds.
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (MoveFileExW(wide_from.c_str(), wide_to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return false;
+        if (move_over_held_file(wide_from, wide_to, to)) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+bool file_identity(const char *path, BY_HANDLE_FILE_INFORMATION &information) {
+    HANDLE handle = CreateFileW(wide_path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(handle, &information) != 0;
+    CloseHandle(handle);
+    return known;
+}
+
+#else
+
+// A link is replaced by what it names, never by a file of its own; a chain is followed to its end.
+std::string resolve_links(const char *output_path) {
+    std::string path = output_path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat status;
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        std::string target(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 4096) + 1, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size()) return path;
+        target.resize(static_cast<std::size_t>(length));
+        path = target.front() == '/' ? target : directory_of(path) + "/" + target;
+    }
+    return path;
+}
+
+bool inspect_output(const char *output_path, OutputTarget &target) {
+    target.path = resolve_links(output_path);
+    const mode_t mask = umask(0);
+    umask(mask);
+    target.mode = 0666 & ~mask;
+    struct stat status;
+    if (stat(target.path.c_str(), &status) != 0) return true;  // a new file
+    if (!S_ISREG(status.st_mode)) {
+        target.in_place = true;
+        return true;
+    }
+    // An output that could not be written in place is not replaced behind its back either.
+    const int descriptor = open(target.path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    close(descriptor);
+    target.mode = status.st_mode & 07777;
+    return true;
+}
+
+bool create_temp_beside(const OutputTarget &target, TempFile &temp) {
+    std::string name = directory_of(target.path) + "/." + name_of(target.path) + ".XXXXXX";
+    const int descriptor = mkstemp(name.data());
+    if (descriptor < 0) return false;
+    fcntl(descriptor, F_SETFD, FD_CLOEXEC);
+    fchmod(descriptor, static_cast<mode_t>(target.mode));
+    temp.file = fdopen(descriptor, "wb");
+    if (!temp.file) {
+        close(descriptor);
+        unlink(name.c_str());
+        return false;
+    }
+    temp.path = name;
+    return true;
+}
+
+// Non-blocking, so that a FIFO without a reader fails at once instead of hanging.
+std::FILE *open_in_place(const std::string &path) {
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    const int flags = fcntl(descriptor, F_GETFL);
+    std::FILE *file = flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : fdopen(descriptor, "wb");
+    if (!file) close(descriptor);
+    return file;
+}
+
+void remove_file(const std::string &path) { unlink(path.c_str()); }
+
+bool replace_file(const std::string &from, const std::string &to) { return rename(from.c_str(), to.c_str()) == 0; }
+
+#endif
+
+}  // namespace
+
+bool same_file(const char *first_path, const char *second_path) {
+#ifdef _WIN32
+    BY_HANDLE_FILE_INFORMATION first, second;
+    return file_identity(first_path, first) && file_identity(second_path, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+#else
+    struct stat first, second;
+    return stat(first_path, &first) == 0 && stat(second_path, &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+#endif
+}
+
+bool write_catalog_output(const i18n *handle, const char *output_path) {
+    OutputTarget target;
+    if (!inspect_output(output_path, target)) return false;
+    TempFile temp;
+    if (target.in_place || !create_temp_beside(target, temp)) {
+        std::FILE *file = open_in_place(target.path);
+        return file && write_catalog(handle, file);
+    }
+    if (write_catalog(handle, temp.file) && replace_file(temp.path, target.path)) return true;
+    remove_file(temp.path);
+    return false;
+}
+
+}  // namespace vellix
