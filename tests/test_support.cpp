@@ -126,6 +126,15 @@ std::string text_lines(const std::string &written) {
     return lines;
 }
 
+// Arguments and variables are UTF-8 in the tests, as the programs take them; Windows wants UTF-16.
+std::wstring wide(const std::string &utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(), length);
+    text.pop_back();
+    return text;
+}
+
 HANDLE inheritable_file(const std::string &path) {
     SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
     return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &security, CREATE_ALWAYS,
@@ -140,16 +149,15 @@ RunResult run_program(const std::string &program, const std::vector<std::string>
     std::string command_line;
     for (const std::string &arg : args) command_line += (command_line.empty() ? "" : " ") + quote_argument(arg);
 
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = inheritable_file(out_path);
     startup.hStdError = inheritable_file(err_path);
     PROCESS_INFORMATION process{};
-    std::vector<char> writable(command_line.begin(), command_line.end());
-    writable.push_back('\0');
-    const BOOL started = CreateProcessA(program.c_str(), writable.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    std::wstring writable = wide(command_line);
+    const BOOL started = CreateProcessW(wide(program).c_str(), writable.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &startup, &process);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
@@ -167,10 +175,10 @@ RunResult run_program(const std::string &program, const std::vector<std::string>
     return result;
 }
 
-void set_env(const char *name, const std::string &value) { _putenv_s(name, value.c_str()); }
+void set_env(const char *name, const std::string &value) { _wputenv_s(wide(name).c_str(), wide(value).c_str()); }
 
 // An empty value removes the variable on Windows.
-void unset_env(const char *name) { _putenv_s(name, ""); }
+void unset_env(const char *name) { _wputenv_s(wide(name).c_str(), L""); }
 #else
 RunResult run_program(const std::string &program, const std::vector<std::string> &args) {
     TempDir outputs;
