@@ -116,17 +116,31 @@ std::FILE *open_in_place(const std::string &path) { return open_file(path.c_str(
 
 void remove_file(const std::string &path) { DeleteFileW(wide_path(path.c_str()).c_str()); }
 
+// Deletes a file now, or, while others hold it, as soon as the last of them closes it.
+void delete_when_released(const std::wstring &path) {
+    if (DeleteFileW(path.c_str())) return;
+    HANDLE handle = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return;
+    }
+    MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 // A replacing rename fails while another process has the target open, whatever its sharing; a
 // file opened with delete sharing can still be moved aside, so the old file goes aside first and is
 // deleted once no one holds it (at once, when its holders allowed deletion).
 bool move_over_held_file(const std::wstring &from, const std::wstring &to, const std::string &target_path) {
     const std::wstring aside = sibling_name(target_path, ".old");
     if (!MoveFileExW(to.c_str(), aside.c_str(), 0)) return false;
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        MoveFileExW(aside.c_str(), to.c_str(), 0);
+    // Another compiler may have put its catalog there meanwhile: the newer one wins either way.
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // Put the old catalog back unless another one took its place; never leave it lying aside.
+        if (!MoveFileExW(aside.c_str(), to.c_str(), 0)) delete_when_released(aside);
         return false;
     }
-    if (!DeleteFileW(aside.c_str())) MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    delete_when_released(aside);
     return true;
 }
 

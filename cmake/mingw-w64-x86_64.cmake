@@ -17,6 +17,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 
-if(EXISTS /usr/lib/wine/wine64)
+# VELLIX_NO_EMULATOR=ON builds as a machine without Wine would (CI checks the host-vellmake path so).
+if(EXISTS /usr/lib/wine/wine64 AND NOT VELLIX_NO_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
 endif()

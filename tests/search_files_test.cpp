@@ -85,32 +85,35 @@ TEST_F(SearchFiles, OnlyARegularFileEndsTheSearch) {
     EXPECT_EQ(value_of(Handle{vellix_open("app")}, "k"), "found");
 }
 
+// Paths built as UTF-8 bytes: std::filesystem would convert a narrow name in the code page.
+std::string utf8_in(const TempDir &dir, const std::string &name) { return dir.path().string() + "/" + name; }
+
 TEST_F(SearchFiles, FindsCatalogsUnderNamesOutsideAscii) {
     // Neither the CJK nor the Greek name fits a Western code page; "ü" must never become "u".
-    write_utf8_path(dir.file("u/app.18c"), catalog_bytes({{"k", "plain u"}}));
+    write_utf8_path(utf8_in(dir, "u/app.18c"), catalog_bytes({{"k", "plain u"}}));
     for (const std::string name : {"\xE7\x94\xB0\xE4\xB8\xAD", "\xCE\xB1\xCE\xB2", "\xC3\xBC"}) {
         SCOPED_TRACE(name);
-        write_utf8_path(dir.file(name + "/app.18c"), catalog_bytes({{"k", name}}));
-        search_path.set(dir.file(name + "/%N"));
+        write_utf8_path(utf8_in(dir, name + "/app.18c"), catalog_bytes({{"k", name}}));
+        search_path.set(utf8_in(dir, name + "/%N"));
         EXPECT_EQ(value_of(Handle{vellix_open("app")}, "k"), name);
         // The name given to vellix_open is UTF-8 too.
-        search_path.set(dir.file("%N"));
-        write_utf8_path(dir.file(name + "x.18c"), catalog_bytes({{"k", name + "x"}}));
+        search_path.set(utf8_in(dir, "%N"));
+        write_utf8_path(utf8_in(dir, name + "x.18c"), catalog_bytes({{"k", name + "x"}}));
         EXPECT_EQ(value_of(Handle{vellix_open((name + "x").c_str())}, "k"), name + "x");
     }
 }
 
 TEST_F(SearchFiles, CompilesBetweenPathsOutsideAsciiAndLongPaths) {
-    std::string deep = dir.file("\xE7\x94\xB0\xE4\xB8\xAD");
+    std::string deep = utf8_in(dir, "\xE7\x94\xB0\xE4\xB8\xAD");
     while (deep.size() < 300) deep += "/a-directory-name-of-some-length";
     write_utf8_path(deep + "/de.src", Bytes{'-', 'k', '\n', 'v', '\n'});
-    const std::string output = dir.file("\xC3\xBC/app.18c");
-    std::filesystem::create_directories(std::filesystem::u8path(dir.file("\xC3\xBC")));
-    std::filesystem::create_directories(std::filesystem::u8path(dir.file("u")));
+    const std::string output = utf8_in(dir, "\xC3\xBC/app.18c");
+    std::filesystem::create_directories(std::filesystem::u8path(utf8_in(dir, "\xC3\xBC")));
+    std::filesystem::create_directories(std::filesystem::u8path(utf8_in(dir, "u")));
     const RunResult run = vellix_test::run_program(vellmake, {vellmake, output, deep + "/de.src"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(output)));
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(dir.file("u/app.18c")))) << "no other file is written";
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "u" / "app.18c")) << "no other file is written";
 }
 
 TEST_F(SearchFiles, ACatalogCanBeReplacedWhileLoaded) {
