@@ -101,11 +101,7 @@ TEST(TemplateExpansion, SplitsAtEverySemicolonFirst) {
 // Each test runs in its own directory with NLSPATH and the locale restored afterwards.
 class CatalogSearch : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_locale_ = std::setlocale(LC_ALL, nullptr);
-        std::setlocale(LC_ALL, "C");
-    }
-    void TearDown() override { std::setlocale(LC_ALL, saved_locale_.c_str()); }
+    vellix_test::CLocale locale_;
     void set_search_path(const std::string &value) const { search_path_.set(value); }
 
     // Writes `bytes` as `<dir>/<subdir>/app.18c` and gives the template naming it.
@@ -123,9 +119,6 @@ protected:
     TempDir dir_;
 
     vellix_test::ScopedEnv search_path_{"NLSPATH"};
-
-private:
-    std::string saved_locale_;
 };
 
 const Entries sample_entries{{"alpha", "first value"}, {"beta", "second"}, {"gamma", "third!"}};

@@ -42,17 +42,10 @@ std::string value_of(const Handle &handle, const char *key) { return vellix_get(
 
 class SearchFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_locale_ = std::setlocale(LC_ALL, nullptr);
-        std::setlocale(LC_ALL, "C");
-    }
-    void TearDown() override { std::setlocale(LC_ALL, saved_locale_.c_str()); }
+    vellix_test::CLocale locale_;
 
     TempDir dir;
     vellix_test::ScopedEnv search_path{"NLSPATH"};
-
-private:
-    std::string saved_locale_;
 };
 
 // Records what the search says of each template.

@@ -12,6 +12,7 @@ extern char **environ;
 #endif
 
 #include <atomic>
+#include <clocale>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -209,6 +210,10 @@ void set_env(const char *name, const std::string &value) { setenv(name, value.c_
 
 void unset_env(const char *name) { unsetenv(name); }
 #endif
+
+CLocale::CLocale() : saved_(std::setlocale(LC_ALL, nullptr)) { std::setlocale(LC_ALL, "C"); }
+
+CLocale::~CLocale() { std::setlocale(LC_ALL, saved_.c_str()); }
 
 ScopedEnv::ScopedEnv(const char *name) : name_(name) {
     if (const char *value = std::getenv(name)) saved_ = value;

@@ -82,6 +82,18 @@ private:
     std::optional<std::string> saved_;
 };
 
+// Puts the process in the "C" locale while it lives and restores the locale it found.
+class CLocale {
+public:
+    CLocale();
+    ~CLocale();
+    CLocale(const CLocale &) = delete;
+    CLocale &operator=(const CLocale &) = delete;
+
+private:
+    std::string saved_;
+};
+
 }  // namespace vellix_test
 
 #endif
