@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace vellix {
 
@@ -14,6 +15,11 @@ constexpr unsigned char catalog_version[3] = {0x01, 0x00, 0x00};
 constexpr std::size_t catalog_header_size = sizeof catalog_magic + sizeof catalog_version;
 constexpr std::size_t length_field_size = 8;
 constexpr std::size_t empty_catalog_size = catalog_header_size + length_field_size;
+
+// Whether the bytes begin with the catalog magic (no useful catalog source does).
+inline bool starts_with_catalog_magic(const char *bytes, std::size_t size) {
+    return size >= sizeof catalog_magic && std::memcmp(bytes, catalog_magic, sizeof catalog_magic) == 0;
+}
 
 inline void encode_length(std::uint64_t length, unsigned char (&bytes)[length_field_size]) {
     for (std::size_t i = 0; i < length_field_size; ++i) bytes[i] = static_cast<unsigned char>(length >> (8 * i));

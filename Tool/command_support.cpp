@@ -1,6 +1,6 @@
 #include "command_support.h"
 
-#include "compile_catalog.h"
+#include "catalog_format.h"
 #include "file_system.h"
 
 #include <cerrno>

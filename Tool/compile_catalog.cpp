@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 namespace vellix {
@@ -51,10 +50,6 @@ private:
 };
 
 }  // namespace
-
-bool starts_with_catalog_magic(const char *bytes, std::size_t size) {
-    return size >= sizeof catalog_magic && std::memcmp(bytes, catalog_magic, sizeof catalog_magic) == 0;
-}
 
 int report(const char *program, const char *problem) {
     std::fprintf(stderr, "%s: %s\n", program, problem);

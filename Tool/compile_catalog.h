@@ -4,15 +4,10 @@
 
 #include "source_file.h"
 
-#include <cstddef>
-
 namespace vellix {
 
 // Prints "program: problem" to standard error and gives the failure status, 1.
 int report(const char *program, const char *problem);
-
-// Whether the bytes begin with the magic of a compiled catalog, which no useful source does.
-bool starts_with_catalog_magic(const char *bytes, std::size_t size);
 
 // Compiles the source at `source_path` into the catalog at `output_path`, printing the entry count
 // and any message; gives the exit status. Refuses, before writing anything, a compiled catalog as
