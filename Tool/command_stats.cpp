@@ -2,6 +2,7 @@
 #include "catalog_format.h"
 #include "commands.h"
 #include "file_system.h"
+#include "po_catalog.h"
 #include "source_check.h"
 #include "source_parser.h"
 
@@ -98,16 +99,56 @@ int stats_of_source(const Messages &messages, const std::string &path) {
     return status_clean;
 }
 
+// Counts a PO file's entries; its findings are `check`'s business.
+struct PoCounter : PoCatalogSink {
+    void entry(std::string_view, std::string_view, std::uint64_t) override {}
+    void finding(const PoFinding &) override {}
+};
+
+std::string share(std::size_t part, std::size_t whole) {
+    return std::to_string(whole == 0 ? 0 : (part * 100 + whole / 2) / whole) + "%";
+}
+
+void print_translation_state(const std::string &name, const PoSummary &summary) {
+    const std::size_t all = summary.translated + summary.fuzzy + summary.untranslated;
+    std::printf("%s: %zu translated (%s), %zu fuzzy (%s), %zu untranslated (%s)\n", name.c_str(), summary.translated,
+                share(summary.translated, all).c_str(), summary.fuzzy, share(summary.fuzzy, all).c_str(),
+                summary.untranslated, share(summary.untranslated, all).c_str());
+}
+
+int stats_of_po(const Messages &messages, const std::string &path, PoSummary &total) {
+    SourceFile file;
+    if (!read_source_or_report(messages, path, file)) return status_trouble;
+    PoCounter counter;
+    PoOptions options;
+    options.keep_charset = true;  // counting needs no conversion
+    const PoSummary summary = read_po_catalog(file.bytes.get(), file.size, options, counter);
+    print_translation_state(path, summary);
+    total.translated += summary.translated;
+    total.fuzzy += summary.fuzzy;
+    total.untranslated += summary.untranslated;
+    return status_clean;
+}
+
 }  // namespace
 
-// stats SOURCE|CATALOG...
+// stats FILE...
 int run_stats(const Messages &messages, const Arguments &words) {
     if (words.empty()) return messages.usage_error("stats: no SOURCE or CATALOG given");
     int status = status_clean;
+    PoSummary total;
+    std::size_t po_files = 0;
     for (const std::string &path : words) {
-        const int result = has_catalog_magic(path) ? stats_of_catalog(messages, path) : stats_of_source(messages, path);
+        int result = status_clean;
+        if (is_po_path(path)) {
+            ++po_files;
+            result = stats_of_po(messages, path, total);
+        } else {
+            result = has_catalog_magic(path) ? stats_of_catalog(messages, path) : stats_of_source(messages, path);
+        }
         if (result != status_clean) status = result;
     }
+    if (po_files > 1) print_translation_state("total", total);
     return status;
 }
 

@@ -22,6 +22,13 @@ int Messages::file_trouble(const std::string &path, const std::string &text) con
     return trouble(path + ": " + text);
 }
 
+std::string finding_lines(const std::string &path, std::uint64_t line, const char *kind, const std::string &text,
+                          const std::string &note_path, std::uint64_t note_line, const std::string &note) {
+    std::string lines = path + (line ? ":" + std::to_string(line) : std::string()) + ": " + kind + ": " + text + "\n";
+    if (!note.empty()) lines += note_path + ":" + std::to_string(note_line) + ": note: " + note + "\n";
+    return lines;
+}
+
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file) {
     file = read_source_file(path.c_str());
     switch (file.result) {

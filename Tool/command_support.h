@@ -6,6 +6,7 @@
 #include "catalog_reader.h"
 #include "source_file.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -42,6 +43,11 @@ struct FileCloser {
     void operator()(std::FILE *file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// "PATH:LINE: KIND: TEXT" (or "PATH: KIND: TEXT" for line 0) and LF, then, when `note` is not
+// empty, "NOTE_PATH:NOTE_LINE: note: NOTE" and LF: the form editors and CI logs parse.
+std::string finding_lines(const std::string &path, std::uint64_t line, const char *kind, const std::string &text,
+                          const std::string &note_path = "", std::uint64_t note_line = 0, const std::string &note = "");
 
 // Reads a source whole, or says why not (a compiled catalog is no source).
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file);

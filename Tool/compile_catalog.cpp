@@ -25,11 +25,11 @@ int report_unopened(const char *program) {
 // Collects the parsed entries and warns about text that belongs to no key.
 class CompilerSink : public SourceSink {
 public:
-    CompilerSink(const char *program, const char *source_path, bool has_byte_order_mark)
-        : program_(program), source_path_(source_path), has_byte_order_mark_(has_byte_order_mark) {}
+    CompilerSink(const char *program, const char *source_path, bool has_byte_order_mark, CatalogEntries &entries)
+        : program_(program), source_path_(source_path), has_byte_order_mark_(has_byte_order_mark), entries_(entries) {}
 
     bool entry(std::string_view key, std::string_view value, std::uint64_t) override {
-        return entries.append(key.data(), key.size(), value.data(), value.size());
+        return entries_.append(key.data(), key.size(), value.data(), value.size());
     }
 
     void keyless_text(std::uint64_t first_line) override {
@@ -41,12 +41,11 @@ public:
                                        : "");
     }
 
-    CatalogEntries entries;
-
 private:
     const char *program_;
     const char *source_path_;
     bool has_byte_order_mark_;
+    CatalogEntries &entries_;
 };
 
 }  // namespace
@@ -54,6 +53,24 @@ private:
 int report(const char *program, const char *problem) {
     std::fprintf(stderr, "%s: %s\n", program, problem);
     return 1;
+}
+
+bool collect_source_entries(const char *program, const char *source_path, const SourceFile &source,
+                            CatalogEntries &entries) {
+    CompilerSink sink{program, source_path, starts_with_byte_order_mark(source.bytes.get(), source.size), entries};
+    return parse_source(source.bytes.get(), source.size, sink);
+}
+
+int write_compiled(const char *program, const char *output_path, CatalogEntries &entries) {
+    compiled_catalog = vellix_empty();
+    const std::size_t entry_count = entries.size();
+    if (!compiled_catalog || !entries.move_into(compiled_catalog)) return report(program, "out of memory");
+    std::printf("%llu entries\n", static_cast<unsigned long long>(entry_count));
+    if (!write_catalog_output(compiled_catalog, output_path)) {
+        std::fflush(stdout);
+        return report_unopened(program);
+    }
+    return 0;
 }
 
 int compile_catalog(const char *program, const char *output_path, const char *source_path) {
@@ -75,21 +92,10 @@ int compile_catalog(const char *program, const char *output_path, const char *so
         std::fprintf(stderr, "%s: %s: OUTPUT and SOURCE are the same file\n", program, output_path);
         return 1;
     }
-    compiled_catalog = vellix_empty();
-    if (!compiled_catalog) return report(program, "out of memory");
-
-    CompilerSink sink{program, source_path, starts_with_byte_order_mark(source.bytes.get(), source.size)};
-    if (!parse_source(source.bytes.get(), source.size, sink)) return report(program, "out of memory");
-    const std::size_t entry_count = sink.entries.size();
-    if (!sink.entries.move_into(compiled_catalog)) return report(program, "out of memory");
+    CatalogEntries entries;
+    if (!collect_source_entries(program, source_path, source, entries)) return report(program, "out of memory");
     source.bytes.reset();
-
-    std::printf("%llu entries\n", static_cast<unsigned long long>(entry_count));
-    if (!write_catalog_output(compiled_catalog, output_path)) {
-        std::fflush(stdout);
-        return report_unopened(program);
-    }
-    return 0;
+    return write_compiled(program, output_path, entries);
 }
 
 }  // namespace vellix

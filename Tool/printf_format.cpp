@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 namespace vellix {
 namespace {
@@ -152,13 +153,25 @@ PrintfFormat read_printf_format(std::string_view text) {
     PrintfFormat format;
     std::size_t next_argument = 1;
     Scanner in{text, 0};
+    bool by_position = false;
     while (!in.done()) {
         if (!in.take('%')) {
             ++in.at;
             continue;
         }
         Scanner attempt = in;
-        if (read_conversion(attempt, format, next_argument)) in = attempt;
+        if (!read_conversion(attempt, format, next_argument)) {
+            if (format.invalid_because.empty()) {
+                format.invalid_because = in.done() ? "the text ends in the middle of a conversion"
+                                                   : "a '%' at byte " + std::to_string(in.at - 1) + " starts no valid conversion";
+            }
+            continue;
+        }
+        in = attempt;
+        if (format.conversions.back().find('$') != std::string::npos) by_position = true;
+    }
+    if (by_position && next_argument != 1 && format.invalid_because.empty()) {
+        format.invalid_because = "it names arguments both by position and in turn";
     }
     return format;
 }

@@ -15,6 +15,9 @@ struct PrintfFormat {
     // The type each argument must have, by argument position (from 1, so element 0 is argument 1);
     // "unused" for a position no conversion consumes, "conflicting" for one given two types.
     std::vector<std::string> argument_types;
+    // Why printf would not take the text as a format ("" when it would): a '%' that starts no
+    // valid conversion, or arguments named both by position and in turn.
+    std::string invalid_because;
 };
 
 // Reads the conversions of `text`. A '%' that does not start a valid conversion is text (glibc

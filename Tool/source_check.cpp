@@ -39,6 +39,7 @@ std::string listed(const std::vector<std::string> &conversions) {
 std::optional<Finding> compare_with_reference(const std::string &key, const Definition &here, const SourceKeys &reference) {
     const auto there = reference.first_definitions.find(key);
     if (there == reference.first_definitions.end()) return warning(here.line, "key " + quoted(key) + " is not in the reference");
+    if (here.no_c_format || there->second.no_c_format) return std::nullopt;
     const PrintfFormat here_format = read_printf_format(here.value);
     const PrintfFormat there_format = read_printf_format(there->second.value);
     if (same_arguments(here_format, there_format)) return std::nullopt;
@@ -52,6 +53,22 @@ std::optional<Finding> compare_with_reference(const std::string &key, const Defi
     return mismatch;
 }
 
+// A flags comment, as in PO files: "#," and a list such as "no-c-format" or "fuzzy, no-c-format".
+bool names_no_c_format(std::string_view comment) {
+    if (comment.compare(0, 2, "#,") != 0) return false;
+    std::string_view flags = comment.substr(2);
+    while (!flags.empty()) {
+        const std::size_t comma = flags.find(',');
+        std::string_view flag = flags.substr(0, comma);
+        while (!flag.empty() && is_blank_byte(flag.front())) flag.remove_prefix(1);
+        while (!flag.empty() && is_blank_byte(flag.back())) flag.remove_suffix(1);
+        if (flag == "no-c-format") return true;
+        if (comma == std::string_view::npos) break;
+        flags.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
 // Finds what the parser shows and hands each finding on in line order. A key's own findings (a
 // duplicate, no value) come only when its entry ends, lines later, so findings wait until every
 // key line before them has ended.
@@ -61,7 +78,9 @@ public:
         : keys_(keys), reference_(reference), report_(report) {}
 
     bool entry(std::string_view key, std::string_view value, std::uint64_t key_line) override {
-        const auto [first, inserted] = keys_.first_definitions.try_emplace(std::string(key), Definition{key_line, std::string(value)});
+        const bool no_c_format = key_line == no_c_format_key_line_;
+        const auto [first, inserted] =
+            keys_.first_definitions.try_emplace(std::string(key), Definition{key_line, std::string(value), no_c_format});
         if (inserted) {
             keys_.keys.emplace_back(key);
             if (reference_) {
@@ -92,6 +111,7 @@ public:
     void line(std::uint64_t number, LineKind kind, std::string_view content, std::string_view cut) override {
         last_line_ = number;
         if (kind == LineKind::key) open_keys_.push_back(number);
+        if (kind == LineKind::comment && names_no_c_format(content)) no_c_format_key_line_ = number + 1;
         check_line(number, kind, content, cut);
         pass_on_certain();
     }
@@ -156,6 +176,7 @@ private:
     std::vector<Finding> held_;
     std::deque<std::uint64_t> open_keys_;  // key lines whose entry has not ended yet
     std::uint64_t last_line_ = 0;
+    std::uint64_t no_c_format_key_line_ = 0;  // the line after a "#, no-c-format" comment
 };
 
 // The mark hides the first line's '-' or '#', whatever follows it.

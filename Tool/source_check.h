@@ -26,6 +26,7 @@ struct Finding {
 struct Definition {
     std::uint64_t line = 0;
     std::string value;
+    bool no_c_format = false;  // a "#, no-c-format" comment stood just before its key line
 };
 
 // The keys of a source and the first definition of each: what lookups find, and what a

@@ -19,11 +19,20 @@ struct Command {
 };
 
 const Command commands[] = {
+    {"compile", vellix::run_compile,
+     "  compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] -o CATALOG INPUT\n"
+     "      Compiles INPUT, a PO file (.po, .pot) or a catalog source, into CATALOG, replacing it\n"
+     "      whole or not at all. PO keys are msgid (msgctxt, 0x04, msgid with a context), or msgctxt\n"
+     "      with --keys=msgctxt or the header field X-Vellix-Keys: msgctxt. Untranslated and fuzzy\n"
+     "      entries are left out (--use-fuzzy keeps fuzzy ones). Errors are FILE:LINE: error: TEXT.\n"
+     "      Exit status: 0 when CATALOG was written, 1 for any error (nothing is written), 2 for a\n"
+     "      usage error.\n"},
     {"check", vellix::run_check,
      "  check [--strict] [--against REFERENCE] SOURCE...\n"
      "      Reports, as FILE:LINE: warning: TEXT, what the source format loses without a word:\n"
      "      duplicate keys, keys without a value, text before the first key line, a byte-order\n"
      "      mark, carriage returns that cut lines, NUL bytes, lines ending in spaces or tabs.\n"
+     "      A PO file (.po, .pot) gets the errors vellix compile reports.\n"
      "      With --against, also keys missing from or extra to REFERENCE, and values whose printf\n"
      "      conversions differ from REFERENCE's. Exit status: 0 without findings; 1 for printf\n"
      "      differences or missing keys, or for any finding with --strict; 2 for a usage error or\n"
@@ -42,7 +51,8 @@ const Command commands[] = {
     {"stats", vellix::run_stats,
      "  stats SOURCE|CATALOG...\n"
      "      Entries, distinct keys, duplicates, dropped keys, bytes of keys and values, and the\n"
-     "      largest value of each file; a catalog is recognised by its magic.\n"},
+     "      largest value of each file; a catalog is recognised by its magic. For a PO file, one\n"
+     "      line of translated, fuzzy and untranslated entries, and a total for several.\n"},
 };
 
 void print_help(const char *program) {

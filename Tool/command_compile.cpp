@@ -1,0 +1,96 @@
+// vellix compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] -o CATALOG INPUT: a PO file
+// (.po, .pot) or a catalog source compiled into a catalog, written whole or not at all.
+#include "catalog_output.h"
+#include "commands.h"
+#include "compile_catalog.h"
+#include "po_catalog.h"
+
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace vellix {
+namespace {
+
+// Collects a PO file's entries and prints its findings on standard error.
+class CompileSink : public PoCatalogSink {
+public:
+    CompileSink(const std::string &path, CatalogEntries &entries) : path_(path), entries_(entries) {}
+
+    void entry(std::string_view key, std::string_view value, std::uint64_t) override {
+        if (!entries_.append(key.data(), key.size(), value.data(), value.size())) throw std::bad_alloc();
+    }
+    void finding(const PoFinding &finding) override {
+        const std::string lines = finding_lines(path_, finding.line, finding.error ? "error" : "warning", finding.text,
+                                                path_, finding.note_line, finding.note);
+        std::fwrite(lines.data(), 1, lines.size(), stderr);
+    }
+
+private:
+    const std::string &path_;
+    CatalogEntries &entries_;
+};
+
+struct CompileRequest {
+    PoOptions options;
+    std::string output;
+    std::string input;
+};
+
+// Gives status_clean when the words make a request, else prints the usage error and gives its status.
+int parse_request(const Messages &messages, const Arguments &words, CompileRequest &request) {
+    bool has_output = false;
+    std::vector<std::string> inputs;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string &word = words[i];
+        if (word == "--use-fuzzy") {
+            request.options.use_fuzzy = true;
+        } else if (word == "--keep-charset") {
+            request.options.keep_charset = true;
+        } else if (word == "--keys=msgid" || word == "--keys=msgctxt") {
+            request.options.keys = word == "--keys=msgid" ? PoKeys::msgid : PoKeys::msgctxt;
+        } else if (word == "-o" || word == "--output") {
+            if (i + 1 == words.size()) return messages.usage_error("compile: " + word + " needs a CATALOG");
+            request.output = words[++i];
+            has_output = true;
+        } else if (word.compare(0, 9, "--output=") == 0) {
+            request.output = word.substr(9);
+            has_output = true;
+        } else if (word.size() > 1 && word[0] == '-') {
+            return messages.usage_error("compile: unknown option '" + word + "'");
+        } else {
+            inputs.push_back(word);
+        }
+    }
+    if (!has_output) return messages.usage_error("compile: no -o CATALOG given");
+    if (inputs.size() != 1) return messages.usage_error("compile: give exactly one INPUT");
+    request.input = inputs[0];
+    return status_clean;
+}
+
+}  // namespace
+
+// compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] -o CATALOG INPUT
+int run_compile(const Messages &messages, const Arguments &words) {
+    CompileRequest request;
+    if (const int status = parse_request(messages, words, request); status != status_clean) return status;
+    SourceFile input;
+    if (!read_source_or_report(messages, request.input, input)) return status_findings;
+    if (same_file(request.output.c_str(), request.input.c_str())) {
+        messages.file_trouble(request.output, "CATALOG and INPUT are the same file");
+        return status_findings;
+    }
+    CatalogEntries entries;
+    if (is_po_path(request.input)) {
+        CompileSink sink{request.input, entries};
+        const PoSummary summary = read_po_catalog(input.bytes.get(), input.size, request.options, sink);
+        if (summary.errors != 0) return status_findings;  // nothing is written
+    } else if (!collect_source_entries(messages.program(), request.input.c_str(), input, entries)) {
+        throw std::bad_alloc();
+    }
+    input.bytes.reset();
+    return write_compiled(messages.program(), request.output.c_str(), entries);
+}
+
+}  // namespace vellix

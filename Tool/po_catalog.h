@@ -1,0 +1,60 @@
+// What a PO file means as a catalog: which entries it gives under which keys, and what is wrong
+// with it. Shared by `vellix compile`, `check` and `stats`, on the one PO reader.
+#ifndef VELLIX_PO_CATALOG_H
+#define VELLIX_PO_CATALOG_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vellix {
+
+enum class PoKeys { from_header, msgid, msgctxt };
+
+struct PoOptions {
+    bool use_fuzzy = false;     // compile fuzzy entries too
+    PoKeys keys = PoKeys::from_header;
+    bool keep_charset = false;  // copy the bytes of a file in another charset unchanged
+};
+
+struct PoFinding {
+    std::uint64_t line = 0;  // 0: the file as a whole
+    bool error = false;      // an error fails the compile; otherwise a warning
+    std::string text;
+    std::string note;  // an optional second line, "note: ...", at note_line
+    std::uint64_t note_line = 0;
+};
+
+// Receives the catalog's entries and the findings, in file order.
+class PoCatalogSink {
+public:
+    virtual ~PoCatalogSink() = default;
+    // An entry of the catalog: the header under the empty key, then each translation.
+    virtual void entry(std::string_view key, std::string_view value, std::uint64_t line) = 0;
+    virtual void finding(const PoFinding &finding) = 0;
+    // Every key the file defines, translated or not, with its msgid, the first time it is defined.
+    virtual void key(std::string_view /*key*/, std::string_view /*id*/, std::uint64_t /*line*/) {}
+};
+
+struct PoSummary {
+    std::size_t translated = 0;    // entries with a translation, fuzzy ones excluded
+    std::size_t fuzzy = 0;         // entries flagged fuzzy that have a translation
+    std::size_t untranslated = 0;  // entries with an empty translation
+    std::size_t plural_left_out = 0;
+    std::size_t errors = 0;
+};
+
+// Reads a PO file as a catalog. An entry's key is its msgid, or its msgctxt, 0x04 and its msgid;
+// with the header field "X-Vellix-Keys: msgctxt" or PoKeys::msgctxt, its msgctxt alone. Untranslated
+// entries, fuzzy ones (unless options.use_fuzzy) and, for now, entries with plural forms are left
+// out. Errors: syntax, a key defined twice, a charset other than UTF-8 or ASCII, a printf mismatch in
+// a c-format entry, an entry without msgctxt where msgctxt holds the keys.
+PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &options, PoCatalogSink &sink);
+
+// Whether a file name says PO: it ends in ".po" or ".pot".
+bool is_po_path(std::string_view path);
+
+}  // namespace vellix
+
+#endif

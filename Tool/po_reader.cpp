@@ -1,0 +1,259 @@
+#include "po_reader.h"
+
+#include "source_parser.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace vellix {
+namespace {
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\r'; }
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
+    while (!text.empty() && is_space(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Decodes one quoted string starting at text[at] == '"' and appends it to `out`; leaves `at` after
+// the closing quote. Gives the error text, or "" when the string is well formed.
+std::string decode_string(std::string_view text, std::size_t &at, std::string &out) {
+    static const char simple_from[] = "ntr\"\\abfv";
+    static const char simple_to[] = "\n\t\r\"\\\a\b\f\v";
+    for (++at; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '"') {
+            ++at;
+            return "";
+        }
+        if (c == '\0') return "a NUL byte inside a string";
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (++at == text.size()) break;
+        const char escape = text[at];
+        if (const char *simple = std::strchr(simple_from, escape); simple && escape != '\0') {
+            out += simple_to[simple - simple_from];
+            continue;
+        }
+        unsigned value = 0;
+        if (escape >= '0' && escape <= '7') {
+            // Up to three octal digits.
+            std::size_t digits = 0;
+            for (; digits < 3 && at < text.size() && text[at] >= '0' && text[at] <= '7'; ++digits, ++at) {
+                value = value * 8 + static_cast<unsigned>(text[at] - '0');
+            }
+            --at;
+        } else if (escape == 'x' && at + 1 < text.size() && hex_digit(text[at + 1]) >= 0) {
+            // Every hex digit that follows, as C reads them; the byte is the low eight bits.
+            while (at + 1 < text.size() && hex_digit(text[at + 1]) >= 0) value = (value * 16 + hex_digit(text[++at])) & 0xFFF;
+        } else {
+            return std::string("invalid escape sequence '\\") + escape + "'";
+        }
+        if ((value & 0xFF) == 0) return "an escape gives a NUL byte, which would end the text there";
+        out += static_cast<char>(value & 0xFF);
+    }
+    return "unterminated string";
+}
+
+// The field that string lines continue.
+enum class Field { none, context, id, plural_id, translation };
+
+class PoParser {
+public:
+    explicit PoParser(PoSink &sink) : sink_(sink) {}
+
+    void line(std::uint64_t number, std::string_view text) {
+        text = trimmed(text);
+        if (broken_) {
+            if (!starts_entry(text)) return;
+            reset();
+        }
+        if (text.empty()) return;
+        if (text.front() == '#') return comment(number, text);
+        if (text.front() == '"') return continuation(number, text);
+        std::size_t keyword_end = 0;
+        while (keyword_end < text.size() && !is_space(text[keyword_end]) && text[keyword_end] != '"') ++keyword_end;
+        keyword(number, text.substr(0, keyword_end), text.substr(keyword_end));
+    }
+
+    void end() {
+        if (!broken_) finish_entry();
+    }
+
+private:
+    static bool starts_entry(std::string_view text) {
+        return text.empty() || text.front() == '#' || text.compare(0, 7, "msgctxt") == 0 ||
+               (text.compare(0, 5, "msgid") == 0 && text.compare(0, 12, "msgid_plural") != 0);
+    }
+
+    void reset() {
+        current_ = PoMessage{};
+        field_ = Field::none;
+        has_id_ = has_translation_ = broken_ = false;
+    }
+
+    void error(std::uint64_t number, const std::string &text) {
+        sink_.syntax_error(number, text);
+        broken_ = true;
+    }
+
+    // Ends the entry read so far, if it has keywords: a complete one goes to the sink.
+    void finish_entry() {
+        if (field_ == Field::none) return;
+        if (!has_id_) {
+            sink_.syntax_error(current_.line, "msgctxt without msgid");
+        } else if (!has_translation_) {
+            sink_.syntax_error(current_.line, current_.has_plural ? "missing 'msgstr[]' section" : "missing 'msgstr' section");
+        } else {
+            sink_.message(current_);
+        }
+        reset();
+    }
+
+    void comment(std::uint64_t, std::string_view text) {
+        if (text.compare(0, 2, "#~") == 0) return;  // obsolete: kept by editors, never compiled
+        finish_entry();
+        std::string_view rest = text.size() > 1 ? text.substr(2) : std::string_view();
+        const char kind = text.size() > 1 ? text[1] : ' ';
+        if (kind == ',') {
+            while (!rest.empty()) {
+                const std::size_t comma = rest.find(',');
+                const std::string_view flag = trimmed(rest.substr(0, comma));
+                if (!flag.empty()) current_.flags.emplace_back(flag);
+                if (comma == std::string_view::npos) break;
+                rest = rest.substr(comma + 1);
+            }
+        } else if (kind == '.') {
+            current_.extracted_comments.emplace_back(trimmed(rest));
+        } else if (kind == ':') {
+            current_.references.emplace_back(trimmed(rest));
+        } else if (kind != '|') {
+            current_.translator_comments.emplace_back(text.size() > 1 && text[1] == ' ' ? text.substr(2) : text.substr(1));
+        }
+    }
+
+    void keyword(std::uint64_t number, std::string_view name, std::string_view rest) {
+        if (name == "msgctxt" || (name == "msgid" && field_ != Field::context)) finish_entry();
+        if (name == "msgctxt") {
+            current_.line = number;
+            current_.has_context = true;
+            strings(number, rest, current_.context, Field::context);
+        } else if (name == "msgid") {
+            if (field_ == Field::none) current_.line = number;
+            has_id_ = true;
+            strings(number, rest, current_.id, Field::id);
+        } else if (name == "msgid_plural") {
+            if (!has_id_ || current_.has_plural || has_translation_) return error(number, "msgid_plural out of place");
+            current_.has_plural = true;
+            strings(number, rest, current_.plural_id, Field::plural_id);
+        } else if (name == "msgstr") {
+            if (!has_id_ || has_translation_) return error(number, "msgstr out of place");
+            if (current_.has_plural) return error(number, "a plural entry needs msgstr[0], msgstr[1], ...");
+            translation(number, rest);
+        } else if (name.compare(0, 7, "msgstr[") == 0 && name.back() == ']') {
+            const std::string_view index = name.substr(7, name.size() - 8);
+            if (!has_id_ || !current_.has_plural) return error(number, "missing 'msgid_plural' section");
+            if (index != std::to_string(current_.translations.size())) {
+                return error(number, "msgstr[" + std::string(index) + "] out of order");
+            }
+            translation(number, rest);
+        } else {
+            error(number, "keyword \"" + std::string(name) + "\" unknown");
+        }
+    }
+
+    void translation(std::uint64_t number, std::string_view rest) {
+        if (!has_translation_) current_.translation_line = number;
+        has_translation_ = true;
+        current_.translations.emplace_back();
+        strings(number, rest, current_.translations.back(), Field::translation);
+    }
+
+    void continuation(std::uint64_t number, std::string_view text) {
+        switch (field_) {
+        case Field::none:
+            return error(number, "a string without a keyword before it");
+        case Field::context:
+            return strings(number, text, current_.context, field_);
+        case Field::id:
+            return strings(number, text, current_.id, field_);
+        case Field::plural_id:
+            return strings(number, text, current_.plural_id, field_);
+        case Field::translation:
+            return strings(number, text, current_.translations.back(), field_);
+        }
+    }
+
+    // One or more quoted strings and nothing else, appended to `out`.
+    void strings(std::uint64_t number, std::string_view text, std::string &out, Field field) {
+        field_ = field;
+        std::size_t at = 0;
+        bool any = false;
+        for (;;) {
+            while (at < text.size() && is_space(text[at])) ++at;
+            if (at == text.size()) break;
+            if (text[at] != '"') return error(number, any ? "text after a string" : "a string must follow the keyword");
+            const std::string problem = decode_string(text, at, out);
+            if (!problem.empty()) return error(number, problem);
+            any = true;
+        }
+        if (!any) error(number, "a string must follow the keyword");
+    }
+
+    PoSink &sink_;
+    PoMessage current_;
+    Field field_ = Field::none;
+    bool has_id_ = false;
+    bool has_translation_ = false;
+    bool broken_ = false;  // skipping to the next entry after an error
+};
+
+}  // namespace
+
+bool PoMessage::has_flag(std::string_view flag) const {
+    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+void read_po(const char *bytes, std::size_t size, PoSink &sink) {
+    std::string_view text(bytes, size);
+    if (starts_with_byte_order_mark(bytes, size)) text.remove_prefix(3);
+    PoParser parser{sink};
+    std::uint64_t number = 1;
+    while (!text.empty()) {
+        const std::size_t line_end = text.find('\n');
+        parser.line(number++, text.substr(0, line_end));
+        if (line_end == std::string_view::npos) break;
+        text.remove_prefix(line_end + 1);
+    }
+    parser.end();
+}
+
+std::string header_field(std::string_view header, std::string_view name) {
+    while (!header.empty()) {
+        const std::size_t line_end = header.find('\n');
+        const std::string_view line = header.substr(0, line_end);
+        const std::size_t colon = line.find(':');
+        if (colon != std::string_view::npos && colon == name.size() &&
+            std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return std::string(trimmed(line.substr(colon + 1)));
+        }
+        if (line_end == std::string_view::npos) break;
+        header.remove_prefix(line_end + 1);
+    }
+    return "";
+}
+
+}  // namespace vellix

@@ -1,0 +1,54 @@
+// The PO format of GNU gettext, read from bytes in memory: entries of comments, an optional
+// msgctxt, msgid, an optional msgid_plural, and msgstr or msgstr[N]; each field one or more adjacent
+// quoted strings with C escapes. Obsolete entries (#~) are skipped; CR LF line ends and a leading
+// UTF-8 byte-order mark are accepted.
+#ifndef VELLIX_PO_READER_H
+#define VELLIX_PO_READER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellix {
+
+struct PoMessage {
+    std::uint64_t line = 0;              // the line of its msgctxt, or else of its msgid
+    std::uint64_t translation_line = 0;  // the line of its (first) msgstr
+    bool has_context = false;
+    std::string context;
+    std::string id;
+    bool has_plural = false;
+    std::string plural_id;
+    std::vector<std::string> translations;  // msgstr, or msgstr[0], msgstr[1], ...
+    std::vector<std::string> flags;         // from "#," lines, each trimmed
+    std::vector<std::string> translator_comments;
+    std::vector<std::string> extracted_comments;
+    std::vector<std::string> references;  // from "#:" lines, as written
+
+    bool has_flag(std::string_view flag) const;
+    // The header entry: an empty msgid without a context.
+    bool is_header() const { return !has_context && id.empty(); }
+};
+
+// Receives the reader's findings in file order. Line numbers count from 1.
+class PoSink {
+public:
+    virtual ~PoSink() = default;
+    // A complete, well-formed entry.
+    virtual void message(const PoMessage &message) = 0;
+    // A syntax error; the entry it is in is not handed on.
+    virtual void syntax_error(std::uint64_t line, const std::string &text) = 0;
+};
+
+// Reads `size` bytes of PO text.
+void read_po(const char *bytes, std::size_t size, PoSink &sink);
+
+// The value of a header field ("Content-Type", "Plural-Forms", ...) in the header entry's text, or
+// "" when it has none; found case-insensitively, trimmed.
+std::string header_field(std::string_view header, std::string_view name);
+
+}  // namespace vellix
+
+#endif
