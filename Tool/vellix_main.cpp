@@ -48,6 +48,12 @@ const Command commands[] = {
      "      --list one line per entry: index, key length, value length, key, value (tab-separated,\n"
      "      bytes outside printable ASCII as \\xHH). Exit status: 1 when some entry cannot be\n"
      "      written as source, 2 for a damaged catalog.\n"},
+    {"export", vellix::run_export,
+     "  export [--reference REFERENCE] INPUT\n"
+     "      Writes INPUT, a catalog source or a compiled catalog, as PO on standard output: a\n"
+     "      template (msgctxt the key, msgid the text, msgstr empty) or, with the source-language\n"
+     "      REFERENCE, a translation (msgid REFERENCE's text, msgstr INPUT's). Exit status: 1 when\n"
+     "      an entry cannot be written as PO, 2 for an unreadable file.\n"},
     {"stats", vellix::run_stats,
      "  stats SOURCE|CATALOG...\n"
      "      Entries, distinct keys, duplicates, dropped keys, bytes of keys and values, and the\n"

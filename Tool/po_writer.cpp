@@ -1,0 +1,138 @@
+#include "po_writer.h"
+
+#include <cstdint>
+
+namespace vellix {
+namespace {
+
+constexpr std::size_t page_width = 79;
+
+// The columns a code point takes on a terminal: two for East Asian wide and full-width ones, as
+// gettext's tools count them when they wrap.
+std::size_t columns_of(std::uint32_t code_point) {
+    const bool wide = (code_point >= 0x1100 && code_point <= 0x115F) || (code_point >= 0x2E80 && code_point <= 0xA4CF) ||
+                      (code_point >= 0xAC00 && code_point <= 0xD7A3) || (code_point >= 0xF900 && code_point <= 0xFAFF) ||
+                      (code_point >= 0xFE30 && code_point <= 0xFE4F) || (code_point >= 0xFF00 && code_point <= 0xFF60) ||
+                      (code_point >= 0xFFE0 && code_point <= 0xFFE6) || (code_point >= 0x20000 && code_point <= 0x3FFFD);
+    return wide ? 2 : 1;
+}
+
+// The length of the UTF-8 sequence that starts at text[at] (1 for a byte that starts none), and its
+// code point.
+std::size_t sequence_at(std::string_view text, std::size_t at, std::uint32_t &code_point) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 && lead < 0xF8 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    code_point = lead;
+    if (length == 1 || at + length > text.size()) return 1;
+    code_point = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) return 1;
+        code_point = code_point << 6 | (next & 0x3F);
+    }
+    return length;
+}
+
+// The columns the escaped text takes.
+std::size_t columns(std::string_view text) {
+    std::size_t total = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::uint32_t code_point = 0;
+        const std::size_t length = sequence_at(text, at, code_point);
+        total += length == 1 ? po_escape(text.substr(at, 1)).size() : columns_of(code_point);
+        at += length;
+    }
+    return total;
+}
+
+// The escaped text cut into the pieces of a wrapped field, each to stand between quotes.
+std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width) {
+    std::vector<std::string> pieces;
+    std::string line;
+    std::size_t line_columns = 0;
+    std::size_t break_at = std::string::npos;  // bytes of `line` up to the last space
+    std::size_t break_columns = 0;             // and their columns
+    for (std::size_t at = 0; at < text.size();) {
+        std::uint32_t code_point = 0;
+        const std::size_t length = sequence_at(text, at, code_point);
+        const std::string escaped = length == 1 ? po_escape(text.substr(at, 1)) : std::string(text.substr(at, length));
+        const std::size_t piece_columns = length == 1 ? escaped.size() : columns_of(code_point);
+        // A line may break before a wide (CJK) character, unless spaces come before it.
+        const bool wide = piece_columns == 2 && length > 1;
+        if (wide && !line.empty() && line.back() != ' ') {
+            break_at = line.size();
+            break_columns = line_columns;
+        }
+        if (line_columns + piece_columns > width && break_at != std::string::npos) {
+            pieces.push_back(line.substr(0, break_at));
+            line.erase(0, break_at);
+            line_columns -= break_columns;
+            break_at = std::string::npos;
+        }
+        line += escaped;
+        line_columns += piece_columns;
+        // And after a run of spaces, never inside one nor before a line feed, which stays with what
+        // comes before it.
+        if (text[at] == ' ' && (at + 1 == text.size() || (text[at + 1] != ' ' && text[at + 1] != '\n')) &&
+            line.find_first_not_of(' ') != std::string::npos) {
+            break_at = line.size();
+            break_columns = line_columns;
+        }
+        if (text[at] == '\n') {
+            pieces.push_back(line);
+            line.clear();
+            line_columns = 0;
+            break_at = std::string::npos;
+        }
+        at += length;
+    }
+    if (!line.empty()) pieces.push_back(line);
+    return pieces;
+}
+
+}  // namespace
+
+std::string po_escape(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\\': escaped += "\\\\"; break;
+        case '"': escaped += "\\\""; break;
+        case '\n': escaped += "\\n"; break;
+        case '\t': escaped += "\\t"; break;
+        case '\r': escaped += "\\r"; break;
+        case '\a': escaped += "\\a"; break;
+        case '\b': escaped += "\\b"; break;
+        case '\f': escaped += "\\f"; break;
+        case '\v': escaped += "\\v"; break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string po_field(std::string_view keyword, std::string_view text) {
+    const std::string escaped = po_escape(text);
+    const std::size_t inner_newline = text.find('\n');
+    const bool one_line = keyword.size() + columns(text) + 3 <= page_width &&
+                          (inner_newline == std::string_view::npos || inner_newline + 1 == text.size());
+    std::string field(keyword);
+    if (one_line) return field + " \"" + escaped + "\"\n";
+    field += " \"\"\n";
+    for (const std::string &piece : wrapped_pieces(text, page_width - 2)) field += "\"" + piece + "\"\n";
+    return field;
+}
+
+std::string po_header() {
+    return "msgid \"\"\n"
+           "msgstr \"\"\n"
+           "\"Project-Id-Version: PACKAGE VERSION\\n\"\n"
+           "\"MIME-Version: 1.0\\n\"\n"
+           "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+           "\"Content-Transfer-Encoding: 8bit\\n\"\n"
+           "\"X-Vellix-Keys: msgctxt\\n\"\n";
+}
+
+}  // namespace vellix

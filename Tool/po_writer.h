@@ -1,0 +1,26 @@
+// Writing PO text: fields quoted and escaped, wrapped the way gettext's tools wrap them, so that a
+// file vellix writes reads like one a translator's editor writes.
+#ifndef VELLIX_PO_WRITER_H
+#define VELLIX_PO_WRITER_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellix {
+
+// `text` as the inside of a PO string: \\ \" \n \t \r \a \b \f \v escaped, every other byte (UTF-8
+// included) as it is, as gettext's tools write them.
+std::string po_escape(std::string_view text);
+
+// One field, ending in LF: `KEYWORD "TEXT"` when that fits in 79 columns and holds no line feed
+// before its end; otherwise `KEYWORD ""` and then the text in quoted lines, each broken after a
+// line feed and, when longer than 79 columns, after the last space that fits.
+std::string po_field(std::string_view keyword, std::string_view text);
+
+// The header entry of a file written by vellix: UTF-8, keys in msgctxt.
+std::string po_header();
+
+}  // namespace vellix
+
+#endif
