@@ -1,0 +1,215 @@
+// The PO reader and the catalog rules as functions: every field form and escape, each syntax error
+// with its line, which entries a file gives under which keys, and the charset rule.
+#include "po_catalog.h"
+#include "po_reader.h"
+#include "po_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// What the reader hands on, one line per message or error.
+struct Recorder : vellix::PoSink {
+    std::vector<std::string> seen;
+    void message(const vellix::PoMessage &message) override {
+        std::string line = std::to_string(message.line) + ":";
+        if (message.has_context) line += " ctx[" + message.context + "]";
+        line += " id[" + message.id + "]";
+        if (message.has_plural) line += " plural[" + message.plural_id + "]";
+        for (const std::string &translation : message.translations) line += " str[" + translation + "]";
+        for (const std::string &flag : message.flags) line += " flag[" + flag + "]";
+        seen.push_back(line);
+    }
+    void syntax_error(std::uint64_t line, const std::string &text) override {
+        seen.push_back(std::to_string(line) + ": error: " + text);
+    }
+};
+
+std::vector<std::string> read(const std::string &po) {
+    Recorder recorder;
+    vellix::read_po(po.data(), po.size(), recorder);
+    return recorder.seen;
+}
+
+struct ReaderRow {
+    const char *name;
+    std::string po;
+    std::vector<std::string> seen;
+};
+
+TEST(PoReading, ReadsEveryFieldForm) {
+    const ReaderRow rows[] = {
+        {"plain entry", "msgid \"a\"\nmsgstr \"b\"\n", {"1: id[a] str[b]"}},
+        {"context, flags and comments", "# translator\n#. extracted\n#: src/a.c:1\n#, fuzzy, c-format\n#| msgid \"old\"\n"
+                                        "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"Öffnen\"\n",
+         {"6: ctx[menu] id[Open] str[Öffnen] flag[fuzzy] flag[c-format]"}},
+        {"continued strings and adjacent ones", "msgid \"\"\n\"a\" \"b\"\n\"c\"\nmsgstr \"x\"\n  \"y\"\n",
+         {"1: id[abc] str[xy]"}},
+        {"plural forms", "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"Datei\"\nmsgstr[1] \"Dateien\"\n",
+         {"1: id[file] plural[files] str[Datei] str[Dateien]"}},
+        {"entries without blank lines between", "msgid \"a\"\nmsgstr \"1\"\nmsgid \"b\"\nmsgstr \"2\"\n",
+         {"1: id[a] str[1]", "3: id[b] str[2]"}},
+        {"obsolete entries are skipped", "#~ msgid \"old\"\n#~ msgstr \"alt\"\nmsgid \"a\"\nmsgstr \"b\"\n", {"3: id[a] str[b]"}},
+        {"CR LF, a byte-order mark and indentation", "\xEF\xBB\xBFmsgid \"a\"\r\n\t msgstr \"b\" \r\n", {"1: id[a] str[b]"}},
+        {"last line without a line feed", "msgid \"a\"\nmsgstr \"b\"", {"1: id[a] str[b]"}},
+        {"empty file", "", {}},
+    };
+    for (const ReaderRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(read(row.po), row.seen);
+    }
+}
+
+TEST(PoReading, DecodesEveryEscape) {
+    const std::pair<const char *, std::string> rows[] = {
+        {R"(\n\t\r\"\\\a\b\f\v)", "\n\t\r\"\\\a\b\f\v"},
+        {R"(\101\1012\7)", "AA2\x07"},
+        {R"(\x41\x0041\x414\xFf)", "AA\x14\xFF"},
+        {R"(\303\274)", "\xC3\xBC"},
+    };
+    for (const auto &[escaped, decoded] : rows) {
+        SCOPED_TRACE(escaped);
+        EXPECT_EQ(read(std::string("msgid \"k\"\nmsgstr \"") + escaped + "\"\n"),
+                  (std::vector<std::string>{"1: id[k] str[" + decoded + "]"}));
+    }
+}
+
+TEST(PoReading, ReportsEachSyntaxErrorOnItsLine) {
+    const ReaderRow rows[] = {
+        {"unterminated string", "msgid \"a\nmsgstr \"b\"\n", {"1: error: unterminated string"}},
+        {"unknown keyword", "msgid \"a\"\nmsgstring \"b\"\n", {"2: error: keyword \"msgstring\" unknown"}},
+        {"missing msgstr", "msgid \"a\"\n\nmsgid \"b\"\nmsgstr \"c\"\n", {"1: error: missing 'msgstr' section", "3: id[b] str[c]"}},
+        {"missing msgstr at the end", "msgid \"a\"\n", {"1: error: missing 'msgstr' section"}},
+        {"bad escape", "msgid \"a\"\nmsgstr \"\\q\"\n", {"2: error: invalid escape sequence '\\q'"}},
+        {"hex escape without digits", "msgid \"a\"\nmsgstr \"\\xg\"\n", {"2: error: invalid escape sequence '\\x'"}},
+        {"an escape giving NUL", "msgid \"a\"\nmsgstr \"x\\0y\"\n",
+         {"2: error: an escape gives a NUL byte, which would end the text there"}},
+        {"text after a string", "msgid \"a\"\nmsgstr \"b\" c\n", {"2: error: text after a string"}},
+        {"keyword without a string", "msgid\nmsgstr \"b\"\n", {"1: error: a string must follow the keyword"}},
+        {"msgstr before msgid", "msgstr \"b\"\n", {"1: error: msgstr out of place"}},
+        {"a string without a keyword", "\"b\"\nmsgid \"a\"\nmsgstr \"c\"\n",
+         {"1: error: a string without a keyword before it", "2: id[a] str[c]"}},
+        {"msgstr[N] without msgid_plural", "msgid \"a\"\nmsgstr[0] \"b\"\n", {"2: error: missing 'msgid_plural' section"}},
+        {"plural forms out of order", "msgid \"a\"\nmsgid_plural \"as\"\nmsgstr[1] \"b\"\n", {"3: error: msgstr[1] out of order"}},
+        {"recovers at the next entry", "msgid \"a\"\nmsgstr \"\\q\"\n\"more\"\n\nmsgid \"b\"\nmsgstr \"c\"\n",
+         {"2: error: invalid escape sequence '\\q'", "5: id[b] str[c]"}},
+    };
+    for (const ReaderRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(read(row.po), row.seen);
+    }
+}
+
+// The entries and the findings of a file, one line each.
+struct CatalogRecorder : vellix::PoCatalogSink {
+    std::vector<std::string> seen;
+    void entry(std::string_view key, std::string_view value, std::uint64_t) override {
+        std::string shown(key);
+        for (char &c : shown) c = c == '\x04' ? '|' : c;
+        seen.push_back(shown + "=" + std::string(value));
+    }
+    void finding(const vellix::PoFinding &finding) override {
+        seen.push_back(std::to_string(finding.line) + (finding.error ? ": error: " : ": warning: ") + finding.text);
+    }
+};
+
+struct RuleRow {
+    const char *name;
+    std::string po;
+    vellix::PoOptions options;
+    std::vector<std::string> seen;
+};
+
+const std::string utf8_header = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+const std::string keyed_header = "msgid \"\"\nmsgstr \"X-Vellix-Keys: msgctxt\\n\"\n\n";
+
+vellix::PoOptions with(bool use_fuzzy, vellix::PoKeys keys = vellix::PoKeys::from_header, bool keep_charset = false) {
+    vellix::PoOptions options;
+    options.use_fuzzy = use_fuzzy;
+    options.keys = keys;
+    options.keep_charset = keep_charset;
+    return options;
+}
+
+TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
+    const std::string sample = "msgid \"a\"\nmsgstr \"A\"\n\nmsgctxt \"m\"\nmsgid \"a\"\nmsgstr \"mA\"\n\n"
+                               "#, fuzzy\nmsgid \"f\"\nmsgstr \"F\"\n\nmsgid \"u\"\nmsgstr \"\"\n";
+    const RuleRow rows[] = {
+        {"msgid keys, context joined by 0x04; fuzzy and untranslated left out", utf8_header + sample, with(false),
+         {"=Content-Type: text/plain; charset=UTF-8\n", "a=A", "m|a=mA"}},
+        {"--use-fuzzy keeps fuzzy entries", utf8_header + sample, with(true),
+         {"=Content-Type: text/plain; charset=UTF-8\n", "a=A", "m|a=mA", "f=F"}},
+        {"the header field makes msgctxt the key", keyed_header + "msgctxt \"greeting\"\nmsgid \"Hello\"\nmsgstr \"Hallo\"\n",
+         with(false), {"=X-Vellix-Keys: msgctxt\n", "greeting=Hallo"}},
+        {"--keys=msgctxt without the header field", "msgctxt \"k\"\nmsgid \"Hello\"\nmsgstr \"Hallo\"\n",
+         with(false, vellix::PoKeys::msgctxt), {"k=Hallo"}},
+        {"--keys=msgid overrides the header field", keyed_header + "msgctxt \"k\"\nmsgid \"Hi\"\nmsgstr \"Hallo\"\n",
+         with(false, vellix::PoKeys::msgid), {"=X-Vellix-Keys: msgctxt\n", "k|Hi=Hallo"}},
+        {"an entry without msgctxt where msgctxt holds the keys", keyed_header + "msgid \"Hi\"\nmsgstr \"Hallo\"\n", with(false),
+         {"=X-Vellix-Keys: msgctxt\n",
+          "4: error: the entry has no msgctxt, which holds the keys in this file (X-Vellix-Keys: msgctxt)"}},
+        {"a key defined twice", "msgid \"a\"\nmsgstr \"1\"\n\n#, fuzzy\nmsgid \"a\"\nmsgstr \"2\"\n", with(false),
+         {"a=1", "5: error: duplicate key 'a'"}},
+        {"plural entries are counted and left out", "msgid \"f\"\nmsgid_plural \"fs\"\nmsgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n",
+         with(false), {"0: warning: 1 entries with plural forms are left out: plural forms are not supported yet"}},
+        {"a c-format mismatch is an error", "#, c-format\nmsgid \"%d files\"\nmsgstr \"%s Dateien\"\n", with(false),
+         {"3: error: the printf conversions of 'msgstr' take other arguments than those of 'msgid': msgid %d, msgstr %s",
+          "%d files=%s Dateien"}},
+        {"a c-format msgstr that is no format", "#, c-format\nmsgid \"100%% done\"\nmsgstr \"100%\"\n", with(false),
+         {"3: error: 'msgstr' is not a valid printf format, unlike 'msgid': the text ends in the middle of a conversion",
+          "100%% done=100%"}},
+        {"reordered positions agree", "#, c-format\nmsgid \"%s: %d\"\nmsgstr \"%2$d: %1$s\"\n", with(false),
+         {"%s: %d=%2$d: %1$s"}},
+        {"no-c-format is never compared", "#, no-c-format\nmsgid \"%d\"\nmsgstr \"%s\"\n", with(false), {"%d=%s"}},
+        {"an unflagged format only warns", "msgid \"%d\"\nmsgstr \"%s\"\n", with(false),
+         {"2: warning: the printf conversions of 'msgstr' take other arguments than those of 'msgid': msgid %d, msgstr %s "
+          "(the entry is not flagged c-format)",
+          "%d=%s"}},
+    };
+    for (const RuleRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        CatalogRecorder recorder;
+        vellix::read_po_catalog(row.po.data(), row.po.size(), row.options, recorder);
+        EXPECT_EQ(recorder.seen, row.seen);
+    }
+}
+
+TEST(PoCatalogRules, TakesUtf8AndAsciiAsTheyAre) {
+    const std::pair<const char *, bool> charsets[] = {
+        {"UTF-8", true}, {"utf-8", true}, {"ASCII", true}, {"CHARSET", true}, {"ISO-8859-1", false}, {"EUC-JP", false},
+    };
+    for (const auto &[charset, taken] : charsets) {
+        SCOPED_TRACE(charset);
+        const std::string po = std::string("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=") + charset + "\\n\"\n";
+        for (const bool keep : {false, true}) {
+            CatalogRecorder recorder;
+            const vellix::PoSummary summary = vellix::read_po_catalog(po.data(), po.size(), with(false, vellix::PoKeys::msgid, keep), recorder);
+            EXPECT_EQ(summary.errors, taken || keep ? 0u : 1u);
+        }
+    }
+}
+
+TEST(PoWriting, WrapsAsGettextDoes) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"short", "msgid \"short\"\n"},
+        {"one line\n", "msgid \"one line\\n\"\n"},
+        {"two\nlines", "msgid \"\"\n\"two\\n\"\n\"lines\"\n"},
+        {std::string(70, 'a') + " " + std::string(10, 'b'),
+         "msgid \"\"\n\"" + std::string(70, 'a') + " \"\n\"" + std::string(10, 'b') + "\"\n"},
+        {"tab\tquote\"back\\slash", "msgid \"tab\\tquote\\\"back\\\\slash\"\n"},
+    };
+    for (const auto &[text, field] : rows) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(vellix::po_field("msgid", text), field);
+        // What is written reads back as the same text.
+        const std::vector<std::string> back = read(vellix::po_field("msgid", text) + "msgstr \"x\"\n");
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0], "1: id[" + text + "] str[x]");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// The PO side of `vellix` end to end: compile (statuses, messages, nothing written on error, the
+// catalog a program then loads), export and back, check and stats on PO files, and the same
+// verdicts and lookups as GNU msgfmt and gettext where they are installed.
+#include "po_reader.h"
+#include "test_support.h"
+#include "vellix.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <libintl.h>
+#endif
+
+namespace {
+
+using vellix_test::Handle;
+using vellix_test::read_file;
+using vellix_test::RunResult;
+using vellix_test::TempDir;
+using vellix_test::write_file;
+
+const std::string vellix_tool = VELLIX_TOOL_PATH;
+const std::string vellmake = VELLMAKE_PATH;
+
+RunResult run_tool(const std::vector<std::string> &arguments) {
+    std::vector<std::string> argv{"vellix"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return vellix_test::run_program(vellix_tool, argv);
+}
+
+// Loads a catalog file the way a program does, through NLSPATH.
+Handle load(const TempDir &dir, const std::string &name) {
+    vellix_test::ScopedEnv search_path{"NLSPATH"};
+    search_path.set(dir.file("%N"));
+    return Handle{vellix_open(name.c_str())};
+}
+
+const char help_po[] =
+    "# German translation\n"
+    "msgid \"\"\n"
+    "msgstr \"\"\n"
+    "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+    "\n"
+    "#: src/main.c:42\n"
+    "#, c-format\n"
+    "msgid \"\"\n"
+    "\"Usage: %s [OPTION]... FILE\\n\"\n"
+    "\"\\n\"\n"
+    "\"  -o OUTPUT   write OUTPUT\\n\"\n"
+    "msgstr \"\"\n"
+    "\"Aufruf: %s [OPTION]... DATEI\\n\"\n"
+    "\"\\n\"\n"
+    "\"  -o AUSGABE  schreibt AUSGABE\\n\"\n"
+    "\n"
+    "msgctxt \"menu\"\n"
+    "msgid \"-Open\"\n"
+    "msgstr \"#Öffnen\"\n";
+
+TEST(PoCompile, MultiLineMessagesLoadAndLookUp) {
+    TempDir dir;
+    write_file(dir.file("de.po"), help_po);
+    const RunResult run = run_tool({"compile", "-o", dir.file("app.18c"), dir.file("de.po")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "3 entries\n");
+    const Handle catalog = load(dir, "app");
+    ASSERT_NE(catalog, nullptr);
+    EXPECT_STREQ(vellix_get(catalog.get(), "Usage: %s [OPTION]... FILE\n\n  -o OUTPUT   write OUTPUT\n", nullptr),
+                 "Aufruf: %s [OPTION]... DATEI\n\n  -o AUSGABE  schreibt AUSGABE\n");
+    EXPECT_STREQ(vellix_get(catalog.get(), "menu\004-Open", nullptr), "#Öffnen");
+    EXPECT_STREQ(vellix_get(catalog.get(), "", nullptr), "Content-Type: text/plain; charset=UTF-8\n");
+}
+
+TEST(PoCompile, ErrorsNameFileAndLineAndWriteNothing) {
+    struct Row {
+        const char *name;
+        std::string po;
+        std::string messages;  // with @ for the file's path
+    };
+    const Row rows[] = {
+        {"syntax error", "msgid \"a\"\nmsgstr \"b\n", "@:2: error: unterminated string\n"},
+        {"duplicate", "msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"a\"\nmsgstr \"c\"\n",
+         "@:4: error: duplicate key 'a'\n@:1: note: first defined here\n"},
+        {"charset", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n",
+         "@:1: error: the charset ISO-8859-1 is not UTF-8: convert the file (msgconv --to-code=UTF-8 FILE) or compile it "
+         "with --keep-charset to copy its bytes unchanged\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        write_file(dir.file("de.po"), row.po);
+        const RunResult run = run_tool({"compile", "-o", dir.file("app.18c"), dir.file("de.po")});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        std::string expected = row.messages;
+        for (std::size_t at = expected.find('@'); at != std::string::npos; at = expected.find('@', at)) {
+            expected.replace(at, 1, dir.file("de.po"));
+        }
+        EXPECT_EQ(run.err, expected);
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "app.18c"));
+    }
+}
+
+TEST(PoCompile, UsageErrorsExitTwo) {
+    for (const std::vector<std::string> &arguments : std::vector<std::vector<std::string>>{
+             {"compile", "de.po"}, {"compile", "-o"}, {"compile", "-o", "x.18c"}, {"compile", "--keys=other", "-o", "x", "de.po"},
+             {"compile", "-o", "x", "a.po", "b.po"}}) {
+        const RunResult run = run_tool(arguments);
+        EXPECT_EQ(run.status, 2) << arguments.back();
+        EXPECT_NE(run.err.find("Try 'vellix --help'"), std::string::npos) << run.err;
+    }
+}
+
+TEST(PoCompile, SourcesCompileAsVellmakeCompilesThem) {
+    TempDir dir;
+    write_file(dir.file("de.src"), "stray\n-k\nv\n-j\n");
+    const RunResult tool = run_tool({"compile", "-o", dir.file("tool.18c"), dir.file("de.src")});
+    const RunResult compiler = vellix_test::run_program(vellmake, {"vellix", dir.file("make.18c"), dir.file("de.src")});
+    EXPECT_EQ(tool.status, compiler.status);
+    EXPECT_EQ(tool.out, compiler.out);
+    EXPECT_EQ(tool.err, compiler.err);
+    EXPECT_EQ(read_file(dir.file("tool.18c")), read_file(dir.file("make.18c")));
+}
+
+TEST(PoExport, CompilesBackToTheSameEntries) {
+    TempDir dir;
+    write_file(dir.file("en.src"), "-greeting\nHello, world!\n-help\nUsage: app FILE. A long help text that runs past the "
+                                   "seventy-nine columns of a PO line and is wrapped.\n-q\nSay \"hi\" \\o/\n-gone\nOld\n");
+    write_file(dir.file("de.src"), "-greeting\nHallo, Welt!\n-help\nAufruf: app DATEI. Ein langer Hilfetext, der über die "
+                                   "neunundsiebzig Spalten einer PO-Zeile hinausgeht.\n-q\nSag \"hallo\" \\o/\n-new\nNeu\n");
+    const RunResult exported = run_tool({"export", "--reference", dir.file("en.src"), dir.file("de.src")});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    write_file(dir.file("de.po"), exported.out);
+    ASSERT_EQ(run_tool({"compile", "-o", dir.file("de.18c"), dir.file("de.po")}).status, 0);
+    ASSERT_EQ(vellix_test::run_program(vellmake, {"vellmake", dir.file("src.18c"), dir.file("de.src")}).status, 0);
+    const Handle from_po = load(dir, "de");
+    const Handle from_source = load(dir, "src");
+    ASSERT_NE(from_po, nullptr);
+    ASSERT_NE(from_source, nullptr);
+    for (char **key = from_source->index; *key; ++key) {
+        SCOPED_TRACE(*key);
+        EXPECT_STREQ(vellix_get(from_po.get(), *key, nullptr), vellix_get(from_source.get(), *key, nullptr));
+    }
+    EXPECT_EQ(vellix_get(from_po.get(), "gone", nullptr), nullptr) << "untranslated in the export";
+    const RunResult check = run_tool({"check", "--against", dir.file("en.src"), dir.file("de.po")});
+    EXPECT_EQ(check.status, 0) << check.out;
+}
+
+TEST(PoStats, OneLinePerFileAndATotal) {
+    TempDir dir;
+    write_file(dir.file("a.po"), "msgid \"a\"\nmsgstr \"A\"\n\n#, fuzzy\nmsgid \"b\"\nmsgstr \"B\"\n\nmsgid \"c\"\nmsgstr \"\"\n");
+    write_file(dir.file("b.pot"), "msgid \"a\"\nmsgstr \"\"\n");
+    const RunResult run = run_tool({"stats", dir.file("a.po"), dir.file("b.pot")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, dir.file("a.po") + ": 1 translated (33%), 1 fuzzy (33%), 1 untranslated (33%)\n" + dir.file("b.pot") +
+                           ": 0 translated (0%), 0 fuzzy (0%), 1 untranslated (100%)\ntotal: 1 translated (25%), 1 fuzzy "
+                           "(25%), 2 untranslated (50%)\n");
+}
+
+#ifndef _WIN32
+// Files that GNU msgfmt --check and vellix compile must judge alike; where both accept, every
+// message must look up to the same text through gettext and through vellix.
+const std::string header = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+const std::vector<std::string> differential_files = {
+    header + "msgid \"a\"\nmsgstr \"A\"\n\nmsgctxt \"m\"\nmsgid \"a\"\nmsgstr \"mA\"\n",
+    header + "msgid \"\"\n\"multi\\n\"\n\"line\"\nmsgstr \"\"\n\"mehr\\n\"\n\"zeilig\"\n",
+    header + "#, fuzzy\nmsgid \"f\"\nmsgstr \"F\"\n\nmsgid \"u\"\nmsgstr \"\"\n\nmsgid \"t\"\nmsgstr \"T\"\n",
+    header + "msgid \"e\"\nmsgstr \"\\t\\\"\\\\\\a\\b\\f\\v\\r\\101\\x42\"\n",
+    header + "#~ msgid \"old\"\n#~ msgstr \"alt\"\nmsgid \"n\"\nmsgstr \"neu\"\n",
+    header + "#, c-format\nmsgid \"%s has %d\"\nmsgstr \"%2$d bei %1$s\"\n",
+    header + "#, no-c-format\nmsgid \"%d\"\nmsgstr \"%s\"\n",
+    header + "msgid \"a\"\nmsgstr \"b\n",
+    header + "msgid \"a\"\nmsgstring \"b\"\n",
+    header + "msgid \"a\"\n\nmsgid \"b\"\nmsgstr \"c\"\n",
+    header + "msgid \"a\"\nmsgstr \"\\q\"\n",
+    header + "msgid \"a\"\nmsgstr \"b\" c\n",
+    header + "msgid \"a\"\nmsgstr \"1\"\n\nmsgid \"a\"\nmsgstr \"2\"\n",
+    header + "msgctxt \"c\"\nmsgid \"a\"\nmsgstr \"1\"\n\nmsgctxt \"c\"\nmsgid \"a\"\nmsgstr \"2\"\n",
+    header + "#, c-format\nmsgid \"%d files\"\nmsgstr \"%s Dateien\"\n",
+    header + "#, c-format\nmsgid \"%s: %d\"\nmsgstr \"%s\"\n",
+    header + "#, c-format\nmsgid \"%lld\"\nmsgstr \"%ld\"\n",
+    header + "#, c-format\nmsgid \"100%% done\"\nmsgstr \"100%\"\n",
+    header + "#, fuzzy, c-format\nmsgid \"%d\"\nmsgstr \"%s\"\n",
+};
+
+// What the reader finds in a file: each message's lookup key and msgid.
+struct Lookups : vellix::PoSink {
+    std::vector<std::pair<std::string, std::string>> keys;
+    void message(const vellix::PoMessage &message) override {
+        if (message.is_header()) return;
+        keys.emplace_back(message.has_context ? message.context + '\004' + message.id : message.id, message.id);
+    }
+    void syntax_error(std::uint64_t, const std::string &) override {}
+};
+
+TEST(PoDifferential, AgreesWithMsgfmtAndGettext) {
+    if (!std::filesystem::exists("/usr/bin/msgfmt")) GTEST_SKIP() << "GNU msgfmt is not installed";
+    vellix_test::CLocale restore;
+    if (!std::setlocale(LC_ALL, "C.UTF-8")) GTEST_SKIP() << "no C.UTF-8 locale for gettext";
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "C.UTF-8" / "LC_MESSAGES");
+    for (std::size_t i = 0; i < differential_files.size(); ++i) {
+        const std::string &po = differential_files[i];
+        SCOPED_TRACE(po);
+        const std::string domain = "vellixdiff" + std::to_string(i);
+        write_file(dir.file(domain + ".po"), po);
+        const RunResult gnu = vellix_test::run_program(
+            "/usr/bin/msgfmt", {"msgfmt", "--check", "-o", dir.file("C.UTF-8/LC_MESSAGES/" + domain + ".mo"), dir.file(domain + ".po")});
+        const RunResult ours = run_tool({"compile", "-o", dir.file(domain + ".18c"), dir.file(domain + ".po")});
+        ASSERT_EQ(ours.status == 0, gnu.status == 0) << "msgfmt: " << gnu.err << "\nvellix: " << ours.err;
+        if (gnu.status != 0) continue;
+        bindtextdomain(domain.c_str(), dir.path().string().c_str());
+        const Handle catalog = load(dir, domain);
+        ASSERT_NE(catalog, nullptr);
+        Lookups lookups;
+        vellix::read_po(po.data(), po.size(), lookups);
+        for (const auto &[key, id] : lookups.keys) {
+            SCOPED_TRACE(key);
+            const char *gettext_text = dgettext(domain.c_str(), key.c_str());
+            // gettext gives back the very key when it has no translation; a program falls back to its msgid.
+            const std::string expected = gettext_text == key || std::string(gettext_text) == key ? id : gettext_text;
+            EXPECT_EQ(vellix_get(catalog.get(), key.c_str(), id.c_str()), expected);
+        }
+    }
+}
+#endif
+
+}  // namespace
