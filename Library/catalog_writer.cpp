@@ -37,10 +37,10 @@ public:
         encode_length(length, bytes);
         put(bytes, sizeof bytes);
     }
-    void put_string(const char *text) {
-        const std::size_t length = std::strlen(text);
-        put_length(length);
-        put(text, length);
+    // A length field, then the bytes.
+    void put_bytes(std::string_view bytes) {
+        put_length(bytes.size());
+        put(bytes.data(), bytes.size());
     }
     // Flushes and closes the stream; true when every write, the flush and the close succeeded.
     bool close() {
@@ -69,19 +69,27 @@ private:
 
 }  // namespace
 
-bool write_catalog(const i18n *handle, std::FILE *file) {
+bool write_catalog_entries(std::size_t count, const EntryAt &entry_at, std::FILE *file) {
     CatalogWriter out{file};
     out.put(catalog_magic, sizeof catalog_magic);
     out.put(catalog_version, sizeof catalog_version);
-    std::uint64_t entry_count = 0;
-    if (handle->index && handle->handles) {
-        for (; handle->index[entry_count] && handle->handles[entry_count]; ++entry_count) {
-            out.put_string(handle->index[entry_count]);
-            out.put_string(handle->handles[entry_count]);
-        }
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto [key, value] = entry_at(i);
+        out.put_bytes(key);
+        out.put_bytes(value);
     }
-    out.put_length(entry_count);
+    out.put_length(count);
     return out.close();
+}
+
+bool write_catalog(const i18n *handle, std::FILE *file) {
+    std::size_t count = 0;
+    if (handle->index && handle->handles) {
+        while (handle->index[count] && handle->handles[count]) ++count;
+    }
+    return write_catalog_entries(
+        count, [handle](std::size_t i) { return std::make_pair(std::string_view(handle->index[i]), std::string_view(handle->handles[i])); },
+        file);
 }
 
 }  // namespace vellix

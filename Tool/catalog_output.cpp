@@ -252,14 +252,18 @@ bool same_file(const char *first_path, const char *second_path) {
 }
 
 bool write_catalog_output(const i18n *handle, const char *output_path) {
+    return write_catalog_output([handle](std::FILE *file) { return write_catalog(handle, file); }, output_path);
+}
+
+bool write_catalog_output(const std::function<bool(std::FILE *)> &write, const char *output_path) {
     OutputTarget target;
     if (!inspect_output(output_path, target)) return false;
     TempFile temp;
     if (target.in_place || !create_temp_beside(target, temp)) {
         std::FILE *file = open_in_place(target.path);
-        return file && write_catalog(handle, file);
+        return file && write(file);
     }
-    if (write_catalog(handle, temp.file) && replace_file(temp.path, target.path)) return true;
+    if (write(temp.file) && replace_file(temp.path, target.path)) return true;
     remove_file(temp.path);
     return false;
 }

@@ -5,6 +5,9 @@
 
 #include "vellix.h"
 
+#include <cstdio>
+#include <functional>
+
 namespace vellix {
 
 // Whether both paths name one existing file (device and inode, or volume and file ID on Windows).
@@ -17,6 +20,9 @@ bool same_file(const char *first_path, const char *second_path);
 // file can be made, is written in place; a FIFO without a reader fails instead of blocking. An
 // existing output that cannot be opened for writing is refused. True when the catalog was written.
 bool write_catalog_output(const i18n *handle, const char *output_path);
+
+// The same with the catalog written by `write`, which must write the whole file and close it.
+bool write_catalog_output(const std::function<bool(std::FILE *)> &write, const char *output_path);
 
 }  // namespace vellix
 

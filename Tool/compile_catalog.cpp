@@ -61,6 +61,16 @@ bool collect_source_entries(const char *program, const char *source_path, const 
     return parse_source(source.bytes.get(), source.size, sink);
 }
 
+int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at) {
+    std::printf("%llu entries\n", static_cast<unsigned long long>(count));
+    const auto write = [&](std::FILE *file) { return write_catalog_entries(count, entry_at, file); };
+    if (!write_catalog_output(write, output_path)) {
+        std::fflush(stdout);
+        return report_unopened(program);
+    }
+    return 0;
+}
+
 int write_compiled(const char *program, const char *output_path, CatalogEntries &entries) {
     compiled_catalog = vellix_empty();
     const std::size_t entry_count = entries.size();

@@ -3,6 +3,7 @@
 #define VELLIX_COMPILE_CATALOG_H
 
 #include "catalog_table.h"
+#include "catalog_writer.h"
 #include "source_file.h"
 
 namespace vellix {
@@ -18,6 +19,9 @@ bool collect_source_entries(const char *program, const char *source_path, const 
 // Puts the entries in a catalog, prints "N entries" and writes it to `output_path` whole or not at
 // all; gives the exit status.
 int write_compiled(const char *program, const char *output_path, CatalogEntries &entries);
+
+// The same for `count` entries given one by one, without a handle.
+int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at);
 
 // Compiles the source at `source_path` into the catalog at `output_path`, printing the entry count
 // and any message; gives the exit status. Refuses, before writing anything, a compiled catalog as

@@ -1,11 +1,11 @@
 #include "po_catalog.h"
 
+#include "first_definitions.h"
 #include "po_reader.h"
 #include "printf_format.h"
 #include "source_check.h"
 
 #include <cctype>
-#include <unordered_map>
 
 namespace vellix {
 namespace {
@@ -40,17 +40,29 @@ std::string listed(const std::vector<std::string> &conversions) {
 
 class CatalogBuilder : public PoSink {
 public:
-    CatalogBuilder(const PoOptions &options, PoCatalogSink &sink) : options_(options), sink_(sink) {}
+    // Real entries take 60 bytes or more of a file; the table grows if there are more.
+    CatalogBuilder(const PoOptions &options, PoCatalogSink &sink, std::size_t file_size)
+        : options_(options), sink_(sink), first_lines_(file_size / 64, file_size / 2) {}
 
     void syntax_error(std::uint64_t line, const std::string &text) override { error(line, text); }
 
+    // The key's slot is loaded while the msgstr is read, instead of being waited for afterwards.
+    void identified(const PoMessage &message) override {
+        key_ready_ = !message.is_header() && key_of(message, key_, false);
+        if (key_ready_) first_lines_.prefetch(key_hash_ = FirstDefinitions::hash(key_));
+    }
+
     void message(const PoMessage &message) override {
         if (message.is_header()) header(message);
-        std::string key;
-        if (!key_of(message, key)) return;
-        const auto [first, inserted] = first_lines_.try_emplace(key, message.line);
-        if (!inserted) {
-            PoFinding duplicate{message.line, true, "duplicate key " + quoted(key), "first defined here", first->second};
+        // identified() has made the key already, unless the entry is the header or lacks one.
+        std::string &key = key_;
+        if (!key_ready_) {
+            if (!key_of(message, key)) return;
+            key_hash_ = FirstDefinitions::hash(key);
+        }
+        key_ready_ = false;
+        if (const std::uint64_t first_line = first_lines_.find_or_add(key, key_hash_, message.line)) {
+            PoFinding duplicate{message.line, true, "duplicate key " + quoted(key), "first defined here", first_line};
             report(duplicate);
             return;
         }
@@ -91,13 +103,15 @@ private:
         }
     }
 
-    bool key_of(const PoMessage &message, std::string &key) {
+    // The entry's key; false, with an error when `report_missing` says so, when it has none.
+    bool key_of(const PoMessage &message, std::string &key, bool report_missing = true) {
         const bool by_context =
             options_.keys == PoKeys::msgctxt || (options_.keys == PoKeys::from_header && keys_by_context_);
         if (message.is_header()) {
             key.clear();
         } else if (by_context) {
             if (!message.has_context) {
+                if (!report_missing) return false;
                 error(message.line, "the entry has no msgctxt, which holds the keys in this file (X-Vellix-Keys: msgctxt)");
                 return false;
             }
@@ -112,8 +126,9 @@ private:
     // format is compared too, with a warning only.
     void check_format(const PoMessage &message) {
         if (message.has_flag("no-c-format")) return;
-        const PrintfFormat original = read_printf_format(message.id);
         const bool flagged = message.has_flag("c-format");
+        if (!flagged && message.id.find('%') == std::string::npos) return;  // the common case, decided cheaply
+        const PrintfFormat original = read_printf_format(message.id);
         if (!flagged && original.conversions.empty()) return;
         if (!original.invalid_because.empty()) return;  // not a format to hold the translation to
         const PrintfFormat translation = read_printf_format(message.translations.front());
@@ -133,13 +148,16 @@ private:
     const PoOptions &options_;
     PoCatalogSink &sink_;
     bool keys_by_context_ = false;
-    std::unordered_map<std::string, std::uint64_t> first_lines_;
+    std::string key_;  // the key being made, kept to reuse its memory
+    std::size_t key_hash_ = 0;
+    bool key_ready_ = false;  // key_ and key_hash_ belong to the entry being read
+    FirstDefinitions first_lines_;
 };
 
 }  // namespace
 
 PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &options, PoCatalogSink &sink) {
-    CatalogBuilder builder{options, sink};
+    CatalogBuilder builder{options, sink, size};
     read_po(bytes, size, builder);
     if (builder.summary.plural_left_out != 0) {
         sink.finding(PoFinding{0, false,

@@ -30,6 +30,19 @@ std::string decode_string(std::string_view text, std::size_t &at, std::string &o
     static const char simple_from[] = "ntr\"\\abfv";
     static const char simple_to[] = "\n\t\r\"\\\a\b\f\v";
     for (++at; at < text.size(); ++at) {
+        // Most of a string is plain bytes: find its end and any backslash or NUL with memchr, and
+        // copy the run before them at once.
+        std::size_t run_end = text.find('"', at);
+        if (run_end == std::string_view::npos) run_end = text.size();
+        for (const char stop : {'\\', '\0'}) {
+            const void *found = std::memchr(text.data() + at, stop, run_end - at);
+            if (found) run_end = static_cast<std::size_t>(static_cast<const char *>(found) - text.data());
+        }
+        if (run_end != at) {
+            out.append(text.data() + at, run_end - at);
+            at = run_end;
+            if (at == text.size()) break;
+        }
         const char c = text[at];
         if (c == '"') {
             ++at;
@@ -97,8 +110,20 @@ private:
                (text.compare(0, 5, "msgid") == 0 && text.compare(0, 12, "msgid_plural") != 0);
     }
 
+    // Clears the entry in place, so that its strings keep their memory for the next one.
     void reset() {
-        current_ = PoMessage{};
+        current_.line = current_.translation_line = 0;
+        current_.has_context = current_.has_plural = false;
+        current_.context.clear();
+        current_.id.clear();
+        current_.plural_id.clear();
+        // The translations' strings go to a pool, so that the next entry reuses their memory.
+        for (std::string &translation : current_.translations) spare_.push_back(std::move(translation));
+        current_.translations.clear();
+        current_.flags.clear();
+        current_.translator_comments.clear();
+        current_.extracted_comments.clear();
+        current_.references.clear();
         field_ = Field::none;
         has_id_ = has_translation_ = broken_ = false;
     }
@@ -174,9 +199,16 @@ private:
     }
 
     void translation(std::uint64_t number, std::string_view rest) {
+        if (!has_translation_) sink_.identified(current_);
         if (!has_translation_) current_.translation_line = number;
         has_translation_ = true;
-        current_.translations.emplace_back();
+        if (spare_.empty()) {
+            current_.translations.emplace_back();
+        } else {
+            current_.translations.push_back(std::move(spare_.back()));
+            spare_.pop_back();
+            current_.translations.back().clear();
+        }
         strings(number, rest, current_.translations.back(), Field::translation);
     }
 
@@ -217,6 +249,7 @@ private:
     bool has_id_ = false;
     bool has_translation_ = false;
     bool broken_ = false;  // skipping to the next entry after an error
+    std::vector<std::string> spare_;  // strings of earlier translations, for their memory
 };
 
 }  // namespace

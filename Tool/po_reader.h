@@ -38,6 +38,9 @@ public:
     virtual ~PoSink() = default;
     // A complete, well-formed entry.
     virtual void message(const PoMessage &message) = 0;
+    // The entry's msgctxt and msgid are complete, and its msgstr begins: a chance to start work
+    // that message() will need.
+    virtual void identified(const PoMessage & /*message*/) {}
     // A syntax error; the entry it is in is not handed on.
     virtual void syntax_error(std::uint64_t line, const std::string &text) = 0;
 };

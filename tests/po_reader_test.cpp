@@ -178,6 +178,20 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
     }
 }
 
+TEST(PoCatalogRules, FindsDuplicatesAmongManyShortEntries) {
+    // Far more entries than the file's size suggests, so that the key table grows on the way.
+    std::string po;
+    for (int i = 0; i < 5000; ++i) po += "msgid \"k" + std::to_string(i) + "\"\nmsgstr \"v\"\n";
+    po += "msgid \"k0\"\nmsgstr \"again\"\nmsgid \"k4999\"\nmsgstr \"again\"\n";
+    CatalogRecorder recorder;
+    const vellix::PoSummary summary = vellix::read_po_catalog(po.data(), po.size(), with(false), recorder);
+    EXPECT_EQ(summary.errors, 2u);
+    EXPECT_EQ(summary.translated, 5000u);
+    ASSERT_EQ(recorder.seen.size(), 5002u);
+    EXPECT_EQ(recorder.seen[5000], "10001: error: duplicate key 'k0'");
+    EXPECT_EQ(recorder.seen[5001], "10003: error: duplicate key 'k4999'");
+}
+
 TEST(PoCatalogRules, TakesUtf8AndAsciiAsTheyAre) {
     const std::pair<const char *, bool> charsets[] = {
         {"UTF-8", true}, {"utf-8", true}, {"ASCII", true}, {"CHARSET", true}, {"ISO-8859-1", false}, {"EUC-JP", false},

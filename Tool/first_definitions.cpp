@@ -1,0 +1,89 @@
+#include "first_definitions.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <new>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace vellix {
+namespace {
+
+std::size_t table_size(std::size_t expected) {
+    std::size_t size = 64;
+    while (size < expected * 2) size *= 2;
+    return size;
+}
+
+}  // namespace
+
+// Reserved memory costs nothing until it is touched, so the reservations may be generous.
+FirstDefinitions::FirstDefinitions(std::size_t expected, std::size_t key_bytes)
+    : slots_(allocate_slots(table_size(expected))), size_(table_size(expected)) {
+    keys_.reserve(expected);
+    bytes_.reserve(key_bytes);
+}
+
+FirstDefinitions::~FirstDefinitions() { std::free(slots_); }
+
+// Zeroed slots; a large table asks for huge pages, since each lookup lands on a random page.
+FirstDefinitions::Slot *FirstDefinitions::allocate_slots(std::size_t size) {
+    const std::size_t bytes = size * sizeof(Slot);
+    Slot *slots = nullptr;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::size_t huge_page = std::size_t{2} << 20;
+    if (bytes >= huge_page) {
+        slots = static_cast<Slot *>(std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page));
+        if (slots) madvise(slots, bytes, MADV_HUGEPAGE);  // only advice: small pages work too
+    }
+#endif
+    if (!slots) slots = static_cast<Slot *>(std::malloc(bytes));
+    if (!slots) throw std::bad_alloc();
+    std::memset(static_cast<void *>(slots), 0, bytes);
+    return slots;
+}
+
+std::size_t FirstDefinitions::hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
+
+std::uint64_t FirstDefinitions::find_or_add(std::string_view key, std::size_t hash, std::uint64_t line) {
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t at = hash & (size_ - 1);; at = (at + 1) & (size_ - 1)) {
+        Slot &slot = slots_[at];
+        if (slot.key_plus_one == 0) {
+            slot = Slot{tag, static_cast<std::uint32_t>(keys_.size() + 1)};
+            keys_.push_back(Key{static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(key.size()), line});
+            bytes_.append(key);
+            if (keys_.size() * 2 > size_) grow();
+            return 0;
+        }
+        if (slot.tag != tag) continue;
+        const Key &known = keys_[slot.key_plus_one - 1];
+        if (std::string_view(bytes_).substr(known.offset, known.length) == key) return known.line;
+    }
+}
+
+void FirstDefinitions::prefetch(std::size_t hash) const {
+#if defined(__GNUC__)
+    __builtin_prefetch(&slots_[hash & (size_ - 1)]);
+#else
+    (void)hash;
+#endif
+}
+
+void FirstDefinitions::grow() {
+    const std::size_t larger_size = size_ * 2;
+    Slot *larger = allocate_slots(larger_size);
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        const std::size_t key_hash = hash(std::string_view(bytes_).substr(keys_[i].offset, keys_[i].length));
+        std::size_t at = key_hash & (larger_size - 1);
+        while (larger[at].key_plus_one != 0) at = (at + 1) & (larger_size - 1);
+        larger[at] = Slot{static_cast<std::uint32_t>(key_hash >> 32), static_cast<std::uint32_t>(i + 1)};
+    }
+    std::free(slots_);
+    slots_ = larger;
+    size_ = larger_size;
+}
+
+}  // namespace vellix
