@@ -1,0 +1,75 @@
+// Feeds arbitrary bytes to the PO reader and the catalog rules: no entry may hold a NUL byte, every
+// finding must name a line that exists, and each message written back as PO with the writer must
+// read back as the same fields.
+#include "po_catalog.h"
+#include "po_reader.h"
+#include "po_writer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Messages : vellix::PoSink {
+    std::uint64_t last_line = 0;
+    std::vector<vellix::PoMessage> read;
+    void message(const vellix::PoMessage &message) override {
+        if (message.line == 0 || message.line > last_line) std::abort();
+        read.push_back(message);
+    }
+    void syntax_error(std::uint64_t line, const std::string &) override {
+        if (line == 0 || line > last_line) std::abort();
+    }
+};
+
+struct Entries : vellix::PoCatalogSink {
+    std::uint64_t last_line = 0;
+    void entry(std::string_view key, std::string_view value, std::uint64_t) override {
+        if (key.find('\0') != std::string_view::npos || value.find('\0') != std::string_view::npos) std::abort();
+    }
+    void finding(const vellix::PoFinding &finding) override {
+        if (finding.line > last_line || finding.note_line > last_line) std::abort();
+    }
+};
+
+// The message as the writer writes it.
+std::string written(const vellix::PoMessage &message) {
+    std::string po;
+    if (message.has_context) po += vellix::po_field("msgctxt", message.context);
+    po += vellix::po_field("msgid", message.id);
+    if (message.has_plural) po += vellix::po_field("msgid_plural", message.plural_id);
+    for (std::size_t i = 0; i < message.translations.size(); ++i) {
+        po += vellix::po_field(message.has_plural ? "msgstr[" + std::to_string(i) + "]" : "msgstr", message.translations[i]);
+    }
+    return po;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    const char *bytes = reinterpret_cast<const char *>(data);
+    const std::uint64_t lines = static_cast<std::uint64_t>(std::count(bytes, bytes + size, '\n')) + 1;
+    Messages messages;
+    messages.last_line = lines;
+    vellix::read_po(bytes, size, messages);
+    Entries entries;
+    entries.last_line = lines;
+    vellix::read_po_catalog(bytes, size, vellix::PoOptions{}, entries);
+
+    for (const vellix::PoMessage &message : messages.read) {
+        const std::string po = written(message);
+        Messages again;
+        again.last_line = static_cast<std::uint64_t>(std::count(po.begin(), po.end(), '\n')) + 1;
+        vellix::read_po(po.data(), po.size(), again);
+        if (again.read.size() != 1) std::abort();
+        const vellix::PoMessage &back = again.read[0];
+        if (back.has_context != message.has_context || back.context != message.context || back.id != message.id ||
+            back.plural_id != message.plural_id || back.translations != message.translations) {
+            std::abort();
+        }
+    }
+    return 0;
+}
