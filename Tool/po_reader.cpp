@@ -147,8 +147,8 @@ private:
     }
 
     void comment(std::uint64_t, std::string_view text) {
-        if (text.compare(0, 2, "#~") == 0) return;  // obsolete: kept by editors, never compiled
         finish_entry();
+        if (text.compare(0, 2, "#~") == 0) return;  // obsolete: kept by editors, never compiled
         std::string_view rest = text.size() > 1 ? text.substr(2) : std::string_view();
         const char kind = text.size() > 1 ? text[1] : ' ';
         if (kind == ',') {

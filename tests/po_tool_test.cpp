@@ -185,6 +185,12 @@ const std::vector<std::string> differential_files = {
     header + "#, c-format\nmsgid \"%lld\"\nmsgstr \"%ld\"\n",
     header + "#, c-format\nmsgid \"100%% done\"\nmsgstr \"100%\"\n",
     header + "#, fuzzy, c-format\nmsgid \"%d\"\nmsgstr \"%s\"\n",
+    header + "msgid \"a\"\n# comment\nmsgstr \"b\"\n",
+    header + "msgid \"a\"\n#~ msgid \"x\"\nmsgstr \"b\"\n",
+    header + "msgctxt \"\"\nmsgid \"a\"\nmsgstr \"b\"\n",
+    header + "msgid\"a\"\nmsgstr\"b\"\n",
+    header + "msgid \"a\"\nmsgstr \"b\"\nmsgstr \"c\"\n",
+    header + "msgctxt \"c\"\nmsgstr \"b\"\n",
 };
 
 // What the reader finds in a file: each message's lookup key and msgid.
