@@ -5,6 +5,7 @@
 #include "catalog_table.h"
 #include "catalog_writer.h"
 #include "file_system.h"
+#include "plural_rule.h"
 
 #include <cstdio>
 #include <cstring>
@@ -37,6 +38,18 @@ const char *vellix_get(const i18n *i18n, const char *key, const char *fallback) 
         if (std::strcmp(keys[i], key) == 0) return i18n->handles[i];
     }
     return fallback;
+}
+
+const char *vellix_nget(const i18n *i18n, const char *key, unsigned long n, const char *singular, const char *plural) {
+    const char *fallback = n == 1 ? singular : plural;
+    if (!i18n || !key) return fallback;
+    try {
+        const unsigned long form = vellix::PluralRule::of_header(vellix_get(i18n, "", nullptr)).form(n);
+        if (form == 0) return vellix_get(i18n, key, fallback);
+        return vellix_get(i18n, vellix::plural_form_key(key, form).c_str(), fallback);
+    } catch (const std::bad_alloc &) {
+        return fallback;  // no memory to evaluate the rule: as if the catalog had no translation
+    }
 }
 
 char **vellix_getkeys(const i18n *i18n) {

@@ -44,6 +44,15 @@ VELLIX_API i18n *vellix_open(const char *name);
    A returned value belongs to the handle and stays valid until vellix_free. */
 VELLIX_API const char *vellix_get(const i18n *i18n, const char *key, const char *fallback);
 
+/* The translation of `key` for the number `n`: the plural form that the catalog's rule picks for n.
+   The rule is the Plural-Forms field of the catalog's header entry (the entry with the empty key),
+   "nplurals=2; plural=n != 1;" without one; form 0 is stored under `key`, form k under `key`, a line
+   feed, '#' and k. When the catalog has no translation for `key` in that form, returns `singular` if
+   n == 1, else `plural` (the very pointers, possibly null); so also for a null handle or key. A
+   returned value belongs to the handle. */
+VELLIX_API const char *vellix_nget(const i18n *i18n, const char *key, unsigned long n, const char *singular,
+                                   const char *plural);
+
 /* Returns a new handle without entries and without a file, or null when memory is exhausted. */
 VELLIX_API i18n *vellix_empty(void);
 

@@ -1,10 +1,12 @@
 #include "vellix_index.h"
 
 #include "catalog_table.h"
+#include "plural_rule.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -41,6 +43,7 @@ struct vellix_index {
     char *const *keys;    // the handle's arrays, borrowed
     char *const *values;
     std::size_t mask;     // slots - 1; the slot count is a power of two
+    vellix::PluralRule *rule;  // the header's plural rule, parsed at build; owned
 
     Slot *slots() { return reinterpret_cast<Slot *>(this + 1); }
     const Slot *slots() const { return reinterpret_cast<const Slot *>(this + 1); }
@@ -63,6 +66,12 @@ vellix_index *vellix_index_build(const i18n *handle) {
     index->keys = handle->index;
     index->values = handle->handles;
     index->mask = slot_count - 1;
+    try {
+        index->rule = new vellix::PluralRule(vellix::PluralRule::of_header(vellix_get(handle, "", nullptr)));
+    } catch (const std::bad_alloc &) {
+        std::free(index);
+        return nullptr;
+    }
 
     for (std::size_t entry = 0; entry < entry_count; ++entry) {
         const char *key = handle->index[entry];
@@ -93,6 +102,23 @@ const char *vellix_index_get(const vellix_index *index, const char *key, const c
     }
 }
 
-void vellix_index_free(vellix_index *index) { std::free(index); }
+const char *vellix_index_nget(const vellix_index *index, const char *key, unsigned long n, const char *singular,
+                              const char *plural) {
+    const char *fallback = n == 1 ? singular : plural;
+    if (!index || !key) return fallback;
+    const unsigned long form = index->rule->form(n);
+    if (form == 0) return vellix_index_get(index, key, fallback);
+    try {
+        return vellix_index_get(index, vellix::plural_form_key(key, form).c_str(), fallback);
+    } catch (const std::bad_alloc &) {
+        return fallback;
+    }
+}
+
+void vellix_index_free(vellix_index *index) {
+    if (!index) return;
+    delete index->rule;
+    std::free(index);
+}
 
 }  // extern "C"

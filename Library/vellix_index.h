@@ -23,6 +23,11 @@ VELLIX_API vellix_index *vellix_index_build(const i18n *handle);
    belongs to the handle. */
 VELLIX_API const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback);
 
+/* The answer vellix_nget gives on the indexed handle, for every key and number; the plural rule is
+   read from the handle's header when the index is built, not on every call. */
+VELLIX_API const char *vellix_index_nget(const vellix_index *index, const char *key, unsigned long n,
+                                         const char *singular, const char *plural);
+
 /* Releases the index (never the handle). Null does nothing. */
 VELLIX_API void vellix_index_free(vellix_index *index);
 

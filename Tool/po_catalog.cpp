@@ -1,8 +1,9 @@
 #include "po_catalog.h"
 
 #include "first_definitions.h"
+#include "plural_rule.h"
+#include "po_format_check.h"
 #include "po_reader.h"
-#include "printf_format.h"
 #include "source_check.h"
 
 #include <cctype>
@@ -29,13 +30,6 @@ bool charset_is_taken_as_is(const std::string &charset) {
     const std::string lower = lowercase(charset);
     return lower.empty() || lower == "utf-8" || lower == "utf8" || lower == "ascii" || lower == "us-ascii" ||
            lower == "charset";
-}
-
-std::string listed(const std::vector<std::string> &conversions) {
-    if (conversions.empty()) return "none";
-    std::string text;
-    for (const std::string &conversion : conversions) text += (text.empty() ? "" : " ") + conversion;
-    return text;
 }
 
 class CatalogBuilder : public PoSink {
@@ -75,13 +69,13 @@ public:
             if (translated && fuzzy) ++summary.fuzzy;
             if (translated && !fuzzy) ++summary.translated;
         }
-        if (message.has_plural) {
-            ++summary.plural_left_out;
-            return;
-        }
         if (!translated || (fuzzy && !options_.use_fuzzy)) return;
-        if (!message.is_header()) check_format(message);
+        if (message.has_plural && !plural_forms_fit(message)) return;
+        if (!message.is_header()) {
+            for (const PoFinding &finding : check_printf(message, few_numbers_)) report(finding);
+        }
         sink_.entry(key, message.translations.front(), message.line);
+        if (message.has_plural) store_plural_forms(message, key);
     }
 
     PoSummary summary;
@@ -97,6 +91,13 @@ private:
         const std::string &text = message.translations.empty() ? std::string() : message.translations.front();
         if (lowercase(header_field(text, "X-Vellix-Keys")) == "msgctxt") keys_by_context_ = true;
         const std::string charset = charset_of(header_field(text, "Content-Type"));
+        const std::string plural_forms = header_field(text, "Plural-Forms");
+        if (!plural_forms.empty()) {
+            plural_forms_line_ = message.line;
+            std::string problem;
+            if (!rule_.parse(plural_forms, problem)) error(message.line, "the header's Plural-Forms does not parse: " + problem);
+            few_numbers_ = forms_serving_few_numbers(rule_);
+        }
         if (!options_.keep_charset && !charset_is_taken_as_is(charset)) {
             error(message.line, "the charset " + charset + " is not UTF-8: convert the file (msgconv --to-code=UTF-8 FILE) "
                                 "or compile it with --keep-charset to copy its bytes unchanged");
@@ -104,6 +105,35 @@ private:
     }
 
     // The entry's key; false, with an error when `report_missing` says so, when it has none.
+    // As many translations as the rule has forms, else an error that names the header line to fix.
+    bool plural_forms_fit(const PoMessage &message) {
+        if (message.translations.size() == rule_.plural_count()) return true;
+        const std::string has = "the entry has " + std::to_string(message.translations.size()) + " plural forms, but ";
+        error(message.translation_line,
+              plural_forms_line_ ? has + "the header's Plural-Forms (line " + std::to_string(plural_forms_line_) + ") has nplurals=" +
+                                       std::to_string(rule_.plural_count())
+                                 : has + "a header without Plural-Forms means nplurals=2; plural=n != 1;: add the "
+                                         "language's rule to the header");
+        return false;
+    }
+
+    // Form 0 is stored under the key; form k under the key, a line feed, '#' and k, a key that no
+    // catalog source can hold, and that must not be any other entry's.
+    void store_plural_forms(const PoMessage &message, const std::string &key) {
+        for (std::size_t form = 1; form < message.translations.size(); ++form) {
+            if (message.translations[form].empty()) continue;  // the program's own text then shows
+            const std::string form_key = plural_form_key(key, form);
+            if (const std::uint64_t other = first_lines_.find_or_add(form_key, FirstDefinitions::hash(form_key), message.line)) {
+                report(PoFinding{message.translation_line, true,
+                                 "the key of plural form " + std::to_string(form) + ", " + quoted(form_key) +
+                                     ", is also the key of another entry",
+                                 "that entry is defined here", other});
+                continue;
+            }
+            sink_.entry(form_key, message.translations[form], message.line);
+        }
+    }
+
     bool key_of(const PoMessage &message, std::string &key, bool report_missing = true) {
         const bool by_context =
             options_.keys == PoKeys::msgctxt || (options_.keys == PoKeys::from_header && keys_by_context_);
@@ -122,31 +152,11 @@ private:
         return true;
     }
 
-    // A c-format entry must take the arguments its msgid takes; an unflagged one that reads as a
-    // format is compared too, with a warning only.
-    void check_format(const PoMessage &message) {
-        if (message.has_flag("no-c-format")) return;
-        const bool flagged = message.has_flag("c-format");
-        if (!flagged && message.id.find('%') == std::string::npos) return;  // the common case, decided cheaply
-        const PrintfFormat original = read_printf_format(message.id);
-        if (!flagged && original.conversions.empty()) return;
-        if (!original.invalid_because.empty()) return;  // not a format to hold the translation to
-        const PrintfFormat translation = read_printf_format(message.translations.front());
-        PoFinding finding{message.translation_line, flagged, "", "", 0};
-        if (!translation.invalid_because.empty()) {
-            finding.text = "'msgstr' is not a valid printf format, unlike 'msgid': " + translation.invalid_because;
-        } else if (!same_arguments(original, translation)) {
-            finding.text = "the printf conversions of 'msgstr' take other arguments than those of 'msgid': msgid " +
-                           listed(original.conversions) + ", msgstr " + listed(translation.conversions);
-        } else {
-            return;
-        }
-        if (!flagged) finding.text += " (the entry is not flagged c-format)";
-        report(finding);
-    }
-
     const PoOptions &options_;
     PoCatalogSink &sink_;
+    PluralRule rule_;                   // the header's, or gettext's default
+    std::uint64_t plural_forms_line_ = 0;  // the header's line, when it has a Plural-Forms field
+    std::vector<bool> few_numbers_ = forms_serving_few_numbers(rule_);
     bool keys_by_context_ = false;
     std::string key_;  // the key being made, kept to reuse its memory
     std::size_t key_hash_ = 0;
@@ -159,12 +169,6 @@ private:
 PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &options, PoCatalogSink &sink) {
     CatalogBuilder builder{options, sink, size};
     read_po(bytes, size, builder);
-    if (builder.summary.plural_left_out != 0) {
-        sink.finding(PoFinding{0, false,
-                               std::to_string(builder.summary.plural_left_out) +
-                                   " entries with plural forms are left out: plural forms are not supported yet",
-                               "", 0});
-    }
     return builder.summary;
 }
 

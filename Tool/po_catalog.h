@@ -41,15 +41,16 @@ struct PoSummary {
     std::size_t translated = 0;    // entries with a translation, fuzzy ones excluded
     std::size_t fuzzy = 0;         // entries flagged fuzzy that have a translation
     std::size_t untranslated = 0;  // entries with an empty translation
-    std::size_t plural_left_out = 0;
     std::size_t errors = 0;
 };
 
 // Reads a PO file as a catalog. An entry's key is its msgid, or its msgctxt, 0x04 and its msgid;
 // with the header field "X-Vellix-Keys: msgctxt" or PoKeys::msgctxt, its msgctxt alone. Untranslated
-// entries, fuzzy ones (unless options.use_fuzzy) and, for now, entries with plural forms are left
-// out. Errors: syntax, a key defined twice, a charset other than UTF-8 or ASCII, a printf mismatch in
-// a c-format entry, an entry without msgctxt where msgctxt holds the keys.
+// entries and fuzzy ones (unless options.use_fuzzy) are left out. A plural entry gives form 0 under
+// its key and form k under plural_form_key(key, k). Errors: syntax, a key defined twice, a charset
+// other than UTF-8 or ASCII, a printf mismatch in a c-format entry, an entry without msgctxt where
+// msgctxt holds the keys, a Plural-Forms field that does not parse, and a plural entry with other
+// than nplurals forms.
 PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &options, PoCatalogSink &sink);
 
 // Whether a file name says PO: it ends in ".po" or ".pot".

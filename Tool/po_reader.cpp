@@ -3,7 +3,6 @@
 #include "source_parser.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace vellix {
@@ -270,23 +269,6 @@ void read_po(const char *bytes, std::size_t size, PoSink &sink) {
         text.remove_prefix(line_end + 1);
     }
     parser.end();
-}
-
-std::string header_field(std::string_view header, std::string_view name) {
-    while (!header.empty()) {
-        const std::size_t line_end = header.find('\n');
-        const std::string_view line = header.substr(0, line_end);
-        const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos && colon == name.size() &&
-            std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            })) {
-            return std::string(trimmed(line.substr(colon + 1)));
-        }
-        if (line_end == std::string_view::npos) break;
-        header.remove_prefix(line_end + 1);
-    }
-    return "";
 }
 
 }  // namespace vellix

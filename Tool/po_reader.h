@@ -48,10 +48,6 @@ public:
 // Reads `size` bytes of PO text.
 void read_po(const char *bytes, std::size_t size, PoSink &sink);
 
-// The value of a header field ("Content-Type", "Plural-Forms", ...) in the header entry's text, or
-// "" when it has none; found case-insensitively, trimmed.
-std::string header_field(std::string_view header, std::string_view name);
-
 }  // namespace vellix
 
 #endif

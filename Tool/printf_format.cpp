@@ -173,6 +173,12 @@ PrintfFormat read_printf_format(std::string_view text) {
     if (by_position && next_argument != 1 && format.invalid_because.empty()) {
         format.invalid_because = "it names arguments both by position and in turn";
     }
+    // printf cannot skip an argument: numbered arguments must use every position up to the last.
+    for (std::size_t i = 0; i < format.argument_types.size() && format.invalid_because.empty(); ++i) {
+        if (format.argument_types[i] == "unused") {
+            format.invalid_because = "argument " + std::to_string(i + 1) + " is not used, though a later one is";
+        }
+    }
     return format;
 }
 

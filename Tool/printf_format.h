@@ -16,7 +16,8 @@ struct PrintfFormat {
     // "unused" for a position no conversion consumes, "conflicting" for one given two types.
     std::vector<std::string> argument_types;
     // Why printf would not take the text as a format ("" when it would): a '%' that starts no
-    // valid conversion, or arguments named both by position and in turn.
+    // valid conversion, arguments named both by position and in turn, or a numbered argument
+    // skipped.
     std::string invalid_because;
 };
 

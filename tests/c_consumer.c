@@ -30,7 +30,14 @@ int main(int argc, char **argv) {
     check(vellix_get(catalog, "absent", fallback) == fallback, "the fallback");
     keys = vellix_getkeys(catalog);
     check(keys != NULL && strcmp(keys[0], "greeting") == 0 && keys[1] == NULL, "the key list");
+    vellix_add(catalog, "files", "eine Datei");
+    vellix_add(catalog, "files\n#1", "%lu Dateien");
+    check(strcmp(vellix_nget(catalog, "files", 1ul, "one", "many"), "eine Datei") == 0, "the singular form");
+    check(strcmp(vellix_nget(catalog, "files", 5ul, "one", "many"), "%lu Dateien") == 0, "the plural form");
+    check(strcmp(vellix_nget(catalog, "absent", 2ul, "one", "many"), "many") == 0, "the plural fallback");
     index = vellix_index_build(catalog);
+    check(vellix_index_nget(index, "files", 5ul, "one", "many") == vellix_nget(catalog, "files", 5ul, "one", "many"),
+          "an indexed plural lookup");
     check(index != NULL, "building the index");
     check(vellix_index_get(index, "greeting", fallback) == vellix_get(catalog, "greeting", fallback), "an indexed lookup");
     check(vellix_index_get(index, "absent", fallback) == fallback, "the indexed fallback");
