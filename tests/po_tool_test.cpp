@@ -165,6 +165,12 @@ TEST(PoStats, OneLinePerFileAndATotal) {
 // Files that GNU msgfmt --check and vellix compile must judge alike; where both accept, every
 // message must look up to the same text through gettext and through vellix.
 const std::string header = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+std::string with_rule(const std::string &rule) {
+    return "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"Plural-Forms: " + rule + "\\n\"\n\n";
+}
+const std::string polish = with_rule("nplurals=3; plural=n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2;");
+const std::string french = with_rule("nplurals=2; plural=n > 1;");
+const std::string japanese = with_rule("nplurals=1; plural=0;");
 const std::vector<std::string> differential_files = {
     header + "msgid \"a\"\nmsgstr \"A\"\n\nmsgctxt \"m\"\nmsgid \"a\"\nmsgstr \"mA\"\n",
     header + "msgid \"\"\n\"multi\\n\"\n\"line\"\nmsgstr \"\"\n\"mehr\\n\"\n\"zeilig\"\n",
@@ -191,14 +197,34 @@ const std::vector<std::string> differential_files = {
     header + "msgid\"a\"\nmsgstr\"b\"\n",
     header + "msgid \"a\"\nmsgstr \"b\"\nmsgstr \"c\"\n",
     header + "msgctxt \"c\"\nmsgstr \"b\"\n",
+    // Plural forms: the rule's counts, and the forms that may leave the number out.
+    polish + "#, c-format\nmsgid \"one file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"plik\"\nmsgstr[1] \"%d pliki\"\n"
+             "msgstr[2] \"%d plików\"\n\nmsgctxt \"dir\"\nmsgid \"%d folder\"\nmsgid_plural \"%d folders\"\n"
+             "msgstr[0] \"%d katalog\"\nmsgstr[1] \"%d katalogi\"\nmsgstr[2] \"%d katalogów\"\n",
+    polish + "#, c-format\nmsgid \"one file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"plik\"\nmsgstr[1] \"pliki\"\n"
+             "msgstr[2] \"%d plików\"\n",
+    polish + "msgid \"one file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"plik\"\nmsgstr[1] \"%d pliki\"\n",
+    french + "#, c-format\nmsgid \"one file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"un fichier\"\n"
+             "msgstr[1] \"%d fichiers\"\n",
+    french + "#, c-format\nmsgid \"%d file in %s\"\nmsgid_plural \"%d files in %s\"\nmsgstr[0] \"un fichier dans %s\"\n"
+             "msgstr[1] \"%d fichiers dans %s\"\n",
+    french + "#, c-format\nmsgid \"%d file in %s\"\nmsgid_plural \"%d files in %s\"\nmsgstr[0] \"%d fichier\"\n"
+             "msgstr[1] \"%d fichiers dans %s\"\n",
+    japanese + "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"%d ファイル\"\n",
+    japanese + "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"ファイル\"\n",
 };
 
-// What the reader finds in a file: each message's lookup key and msgid.
+// What the reader finds in a file: each message's lookup key, msgid and msgid_plural.
+struct Lookup {
+    std::string key, id, plural_id;
+    bool has_plural;
+};
 struct Lookups : vellix::PoSink {
-    std::vector<std::pair<std::string, std::string>> keys;
+    std::vector<Lookup> keys;
     void message(const vellix::PoMessage &message) override {
         if (message.is_header()) return;
-        keys.emplace_back(message.has_context ? message.context + '\004' + message.id : message.id, message.id);
+        keys.push_back({message.has_context ? message.context + '\004' + message.id : message.id, message.id,
+                        message.plural_id, message.has_plural});
     }
     void syntax_error(std::uint64_t, const std::string &) override {}
 };
@@ -224,12 +250,21 @@ TEST(PoDifferential, AgreesWithMsgfmtAndGettext) {
         ASSERT_NE(catalog, nullptr);
         Lookups lookups;
         vellix::read_po(po.data(), po.size(), lookups);
-        for (const auto &[key, id] : lookups.keys) {
-            SCOPED_TRACE(key);
-            const char *gettext_text = dgettext(domain.c_str(), key.c_str());
+        for (const Lookup &lookup : lookups.keys) {
+            SCOPED_TRACE(lookup.key);
+            if (lookup.has_plural) {
+                // gettext gives back the very msgid or msgid_plural when it has no form; so does vellix.
+                for (unsigned long n = 0; n <= 1000; ++n) {
+                    ASSERT_EQ(std::string(vellix_nget(catalog.get(), lookup.key.c_str(), n, lookup.id.c_str(), lookup.plural_id.c_str())),
+                              dngettext(domain.c_str(), lookup.key.c_str(), lookup.plural_id.c_str(), n))
+                        << "n = " << n;
+                }
+                continue;
+            }
+            const char *gettext_text = dgettext(domain.c_str(), lookup.key.c_str());
             // gettext gives back the very key when it has no translation; a program falls back to its msgid.
-            const std::string expected = gettext_text == key || std::string(gettext_text) == key ? id : gettext_text;
-            EXPECT_EQ(vellix_get(catalog.get(), key.c_str(), id.c_str()), expected);
+            const std::string expected = std::string(gettext_text) == lookup.key ? lookup.id : gettext_text;
+            EXPECT_EQ(vellix_get(catalog.get(), lookup.key.c_str(), lookup.id.c_str()), expected);
         }
     }
 }
