@@ -18,6 +18,16 @@ int main(void) {
     printf("%s\n", vellix_get(catalog, "question", "How are you today?"));
     printf("%s\n", vellix_get(catalog, "farewell", "Goodbye, and thanks for all the fish."));
 
+    /* Which form a number takes is the language's rule, which the catalog carries. */
+    {
+        static const unsigned long counts[] = {1, 2, 5, 22, 25};
+        size_t i;
+        for (i = 0; i < sizeof counts / sizeof counts[0]; ++i) {
+            printf(vellix_nget(catalog, "files", counts[i], "%lu file", "%lu files"), counts[i]);
+            printf("\n");
+        }
+    }
+
     vellix_free(catalog);
     return 0;
 }
