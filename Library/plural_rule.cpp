@@ -348,6 +348,16 @@ std::string plural_form_key(std::string_view key, unsigned long form) {
     return form_key;
 }
 
+bool split_plural_form_key(std::string_view key, std::string_view &base, unsigned long &form) {
+    const std::size_t mark = key.rfind("\n#");
+    if (mark == std::string_view::npos) return false;
+    const std::string_view digits = key.substr(mark + 2);
+    std::size_t at = 0;
+    if (digits.empty() || digits.front() == '0' || !read_number(digits, at, form) || at != digits.size()) return false;
+    base = key.substr(0, mark);
+    return true;
+}
+
 std::string header_field(std::string_view header, std::string_view name) {
     while (!header.empty()) {
         const std::size_t line_end = header.find('\n');

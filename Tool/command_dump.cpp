@@ -1,9 +1,13 @@
 // vellix dump [--list] CATALOG: a catalog written back as source, or listed entry by entry.
 #include "catalog_dump.h"
 #include "commands.h"
+#include "plural_rule.h"
+#include "text_escape.h"
 #include "source_check.h"
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -23,6 +27,26 @@ struct CollectingVisitor : CatalogVisitor {
         entries.push_back({std::string(key), std::string(value)});
     }
 };
+
+// The entries that hold plural forms 1 and up of an entry the catalog also holds (its first
+// definition), grouped by that entry's key.
+struct PluralForms {
+    std::map<std::string, std::map<unsigned long, const std::string *>> by_base;
+    std::set<std::size_t> of_entry;  // the indexes of the forms' own entries
+};
+
+PluralForms plural_forms_of(const std::vector<StoredEntry> &entries) {
+    std::set<std::string_view> keys;
+    for (const StoredEntry &entry : entries) keys.insert(entry.key);
+    PluralForms forms;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::string_view base;
+        unsigned long form = 0;
+        if (!split_plural_form_key(entries[i].key, base, form) || !keys.count(base)) continue;
+        if (forms.by_base[std::string(base)].emplace(form, &entries[i].value).second) forms.of_entry.insert(i);
+    }
+    return forms;
+}
 
 }  // namespace
 
@@ -47,10 +71,21 @@ int run_dump(const Messages &messages, const Arguments &words) {
     CatalogReport report;
     if (!read_catalog_or_report(messages, path, visitor, report)) return status_trouble;
     int status = status_clean;
+    // A listing shows a plural entry as one line with its forms; the forms' own entries are not listed.
+    const PluralForms forms = list ? plural_forms_of(visitor.entries) : PluralForms{};
     for (std::size_t i = 0; i < visitor.entries.size(); ++i) {
         const StoredEntry &entry = visitor.entries[i];
         if (list) {
-            const std::string line = listing_line(i, entry.key, entry.value);
+            if (forms.of_entry.count(i)) continue;
+            std::string line = listing_line(i, entry.key, entry.value);
+            const auto found = forms.by_base.find(entry.key);
+            if (found != forms.by_base.end()) {
+                line.pop_back();  // the line feed, put back after the forms
+                for (const auto &[form, value] : found->second) {
+                    line += "\tform " + std::to_string(form) + ": " + escape_bytes(*value, true);
+                }
+                line += '\n';
+            }
             std::fwrite(line.data(), 1, line.size(), stdout);
             continue;
         }

@@ -125,14 +125,15 @@ std::string po_field(std::string_view keyword, std::string_view text) {
     return field;
 }
 
-std::string po_header() {
-    return "msgid \"\"\n"
-           "msgstr \"\"\n"
-           "\"Project-Id-Version: PACKAGE VERSION\\n\"\n"
-           "\"MIME-Version: 1.0\\n\"\n"
-           "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-           "\"Content-Transfer-Encoding: 8bit\\n\"\n"
-           "\"X-Vellix-Keys: msgctxt\\n\"\n";
+std::string po_header(const std::string &plural_forms) {
+    std::string header = "msgid \"\"\n"
+                         "msgstr \"\"\n"
+                         "\"Project-Id-Version: PACKAGE VERSION\\n\"\n"
+                         "\"MIME-Version: 1.0\\n\"\n"
+                         "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                         "\"Content-Transfer-Encoding: 8bit\\n\"\n";
+    if (!plural_forms.empty()) header += "\"Plural-Forms: " + po_escape(plural_forms) + "\\n\"\n";
+    return header + "\"X-Vellix-Keys: msgctxt\\n\"\n";
 }
 
 }  // namespace vellix

@@ -18,8 +18,9 @@ std::string po_escape(std::string_view text);
 // line feed and, when longer than 79 columns, after the last space that fits.
 std::string po_field(std::string_view keyword, std::string_view text);
 
-// The header entry of a file written by vellix: UTF-8, keys in msgctxt.
-std::string po_header();
+// The header entry of a file written by vellix: UTF-8, keys in msgctxt, and the Plural-Forms
+// field when `plural_forms` is not empty.
+std::string po_header(const std::string &plural_forms);
 
 }  // namespace vellix
 

@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the PO reader and the catalog rules: no entry may hold a NUL byte, every
 // finding must name a line that exists, and each message written back as PO with the writer must
-// read back as the same fields.
+// read back as the same fields. The same bytes are also read as a plural rule, which must give a
+// form inside its count for any number, without crashing or hanging.
+#include "plural_rule.h"
 #include "po_catalog.h"
 #include "po_reader.h"
 #include "po_writer.h"
@@ -58,6 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Entries entries;
     entries.last_line = lines;
     vellix::read_po_catalog(bytes, size, vellix::PoOptions{}, entries);
+
+    vellix::PluralRule rule;
+    std::string problem;
+    const bool parsed = rule.parse(std::string_view(bytes, size), problem);
+    for (const unsigned long n : {0ul, 1ul, 2ul, 3ul, 5ul, 11ul, 21ul, 101ul, 1000000ul, static_cast<unsigned long>(-1)}) {
+        const unsigned long form = rule.form(n);
+        if (form != 0 && (!parsed || form >= rule.plural_count())) std::abort();
+    }
 
     for (const vellix::PoMessage &message : messages.read) {
         const std::string po = written(message);

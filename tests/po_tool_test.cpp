@@ -150,6 +150,37 @@ TEST(PoExport, CompilesBackToTheSameEntries) {
     EXPECT_EQ(check.status, 0) << check.out;
 }
 
+TEST(PoPlurals, ListedExportedAndCompiledBackAsOneEntryWithItsForms) {
+    TempDir dir;
+    const std::string rule = "nplurals=3; plural=n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2;";
+    write_file(dir.file("en.po"), "msgid \"\"\nmsgstr \"X-Vellix-Keys: msgctxt\\n\"\n\nmsgctxt \"files\"\nmsgid \"%lu file\"\n"
+                                  "msgid_plural \"%lu files\"\nmsgstr[0] \"%lu file\"\nmsgstr[1] \"%lu files\"\n");
+    write_file(dir.file("pl.po"), "msgid \"\"\nmsgstr \"Plural-Forms: " + rule + "\\nX-Vellix-Keys: msgctxt\\n\"\n\n"
+                                  "msgctxt \"files\"\nmsgid \"%lu file\"\nmsgid_plural \"%lu files\"\nmsgstr[0] \"%lu plik\"\n"
+                                  "msgstr[1] \"%lu pliki\"\nmsgstr[2] \"%lu plików\"\n");
+    ASSERT_EQ(run_tool({"compile", "-o", dir.file("en.18c"), dir.file("en.po")}).status, 0);
+    ASSERT_EQ(run_tool({"compile", "-o", dir.file("pl.18c"), dir.file("pl.po")}).status, 0);
+    const RunResult listed = run_tool({"dump", "--list", dir.file("pl.18c")});
+    EXPECT_NE(listed.out.find("\n1\t5\t8\tfiles\t%lu plik\tform 1: %lu pliki\tform 2: %lu plik\\xC3\\xB3w\n"), std::string::npos)
+        << listed.out;
+    EXPECT_EQ(listed.out.find("files\\x0A#1"), std::string::npos) << "a form's own entry is not listed";
+
+    const RunResult exported = run_tool({"export", "--reference", dir.file("en.18c"), dir.file("pl.18c")});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_NE(exported.out.find("\"Plural-Forms: " + rule + "\\n\"\n"), std::string::npos) << exported.out;
+    EXPECT_NE(exported.out.find("msgctxt \"files\"\nmsgid \"%lu file\"\nmsgid_plural \"%lu files\"\nmsgstr[0] \"%lu plik\"\n"
+                                "msgstr[1] \"%lu pliki\"\nmsgstr[2] \"%lu plików\"\n"),
+              std::string::npos)
+        << exported.out;
+    write_file(dir.file("back.po"), exported.out);
+    ASSERT_EQ(run_tool({"compile", "-o", dir.file("back.18c"), dir.file("back.po")}).status, 0);
+    const Handle back = load(dir, "back");
+    ASSERT_NE(back, nullptr);
+    for (const auto &[n, text] : std::vector<std::pair<unsigned long, std::string>>{{1, "%lu plik"}, {22, "%lu pliki"}, {25, "%lu plików"}}) {
+        EXPECT_EQ(vellix_nget(back.get(), "files", n, "one", "many"), text) << n;
+    }
+}
+
 TEST(PoStats, OneLinePerFileAndATotal) {
     TempDir dir;
     write_file(dir.file("a.po"), "msgid \"a\"\nmsgstr \"A\"\n\n#, fuzzy\nmsgid \"b\"\nmsgstr \"B\"\n\nmsgid \"c\"\nmsgstr \"\"\n");
