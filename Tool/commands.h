@@ -13,6 +13,7 @@ int run_dump(const Messages &messages, const Arguments &arguments);
 int run_stats(const Messages &messages, const Arguments &arguments);
 int run_compile(const Messages &messages, const Arguments &arguments);
 int run_export(const Messages &messages, const Arguments &arguments);
+int run_extract(const Messages &messages, const Arguments &arguments);
 
 }  // namespace vellix
 

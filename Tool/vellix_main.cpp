@@ -54,6 +54,11 @@ const Command commands[] = {
      "      template (msgctxt the key, msgid the text, msgstr empty) or, with the source-language\n"
      "      REFERENCE, a translation (msgid REFERENCE's text, msgstr INPUT's). Exit status: 1 when\n"
      "      an entry cannot be written as PO, 2 for an unreadable file.\n"},
+    {"extract", vellix::run_extract,
+     "  extract [-o OUTPUT] [--keyword=NAME:KEY,TEXT[,PLURAL]]... [--add-comments=TAG] FILE...\n"
+     "      Writes a PO template of the keys and texts of the calls of vellix_get, vellix_nget (and\n"
+     "      their index forms) and of each --keyword in C and C++ FILEs: msgctxt the key, msgid the\n"
+     "      text. Exit status: 1 when a key is used with two texts, 2 for an unreadable file.\n"},
     {"stats", vellix::run_stats,
      "  stats SOURCE|CATALOG...\n"
      "      Entries, distinct keys, duplicates, dropped keys, bytes of keys and values, and the\n"

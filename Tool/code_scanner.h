@@ -1,0 +1,38 @@
+// C and C++ code read as xgettext reads it, without preprocessing: the calls of given functions or
+// macros, each argument either a string literal (adjacent literals joined, escapes decoded, raw
+// strings and the u8/u/U/L prefixes understood) or something else; comments and character literals
+// are never taken for calls or strings, and line splices are undone.
+#ifndef VELLIX_CODE_SCANNER_H
+#define VELLIX_CODE_SCANNER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellix {
+
+struct CallArgument {
+    bool is_literal = false;  // one or more string literals and nothing else
+    std::string text;         // the literal's bytes (UTF-8 for \u and \U escapes)
+    std::uint64_t line = 0;   // where the argument starts
+};
+
+struct FoundCall {
+    std::string name;
+    std::uint64_t line = 0;  // of the name
+    std::vector<CallArgument> arguments;
+    std::string comment;  // the comment just before the call, when it starts with the tag asked for
+};
+
+// Hands each call of a name for which `wanted` says true to `found`, in the order of the calls'
+// names in the code; a call inside another's arguments comes after it. With an empty
+// `comment_tag`, no comments are kept.
+void scan_calls(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
+                std::string_view comment_tag, const std::function<void(const FoundCall &)> &found);
+
+}  // namespace vellix
+
+#endif

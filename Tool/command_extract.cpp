@@ -1,0 +1,209 @@
+// vellix extract [-o OUTPUT] [--keyword=NAME:KEY,TEXT[,PLURAL]]... [--add-comments=TAG] FILE...:
+// the keys and texts of the lookups in C and C++ code, as a PO template.
+#include "catalog_output.h"
+#include "code_scanner.h"
+#include "commands.h"
+#include "po_writer.h"
+#include "printf_format.h"
+#include "source_check.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vellix {
+namespace {
+
+// A function or macro whose calls hold a key and a text: argument positions from 1, 0 for none.
+struct Keyword {
+    std::size_t key = 0;
+    std::size_t text = 0;
+    std::size_t plural = 0;
+};
+
+const std::pair<const char *, Keyword> default_keywords[] = {
+    {"vellix_get", {2, 3, 0}}, {"vellix_index_get", {2, 3, 0}}, {"vellix_nget", {2, 4, 5}}, {"vellix_index_nget", {2, 4, 5}}};
+
+// "NAME:KEY,TEXT[,PLURAL]"; false when it is not that.
+bool parse_keyword(const std::string &spec, std::string &name, Keyword &keyword) {
+    const std::size_t colon = spec.find(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    name = spec.substr(0, colon);
+    std::vector<std::size_t> positions;
+    std::size_t at = colon + 1;
+    while (at <= spec.size()) {
+        const std::size_t comma = std::min(spec.find(',', at), spec.size());
+        const std::string number = spec.substr(at, comma - at);
+        if (number.empty() || number.size() > 3 || number.find_first_not_of("0123456789") != std::string::npos) return false;
+        positions.push_back(std::stoul(number));
+        if (positions.back() == 0) return false;
+        at = comma + 1;
+    }
+    if (positions.size() < 2 || positions.size() > 3) return false;
+    keyword = Keyword{positions[0], positions[1], positions.size() == 3 ? positions[2] : 0};
+    return true;
+}
+
+struct Extracted {
+    std::string key;
+    std::string text;
+    bool plural = false;
+    std::string plural_text;
+    std::vector<std::string> references;  // "file:line"
+    std::vector<std::string> comments;
+    std::string first_place;  // where the text was first given, for messages
+    std::uint64_t first_line = 0;
+};
+
+class Extraction {
+public:
+    Extraction() = default;
+
+    void call(const std::string &path, const FoundCall &call, const Keyword &keyword) {
+        const auto argument = [&](std::size_t position) -> const CallArgument * {
+            return position >= 1 && position <= call.arguments.size() ? &call.arguments[position - 1] : nullptr;
+        };
+        const CallArgument *key = argument(keyword.key);
+        if (!key || !key->is_literal) {
+            return finding(path, call.line, "warning", "the key is not a string literal; the call is skipped");
+        }
+        const CallArgument *text = argument(keyword.text);
+        const CallArgument *plural = keyword.plural ? argument(keyword.plural) : nullptr;
+        if (!text || !text->is_literal) finding(path, call.line, "warning", "the text is not a string literal; the entry's msgid is empty");
+        if (keyword.plural && (!plural || !plural->is_literal)) {
+            finding(path, call.line, "warning", "the plural text is not a string literal; the entry's msgid_plural is empty");
+        }
+        Extracted candidate;
+        candidate.key = key->text;
+        candidate.text = text && text->is_literal ? text->text : std::string();
+        candidate.plural = keyword.plural != 0;
+        candidate.plural_text = plural && plural->is_literal ? plural->text : std::string();
+        // Like xgettext, a reference names the line where the text starts.
+        const std::string place = path + ":" + std::to_string(text && text->is_literal ? text->line : call.line);
+        const auto [found, inserted] = positions_.try_emplace(candidate.key, entries.size());
+        if (inserted) {
+            candidate.first_place = path;
+            candidate.first_line = call.line;
+            entries.push_back(std::move(candidate));
+        }
+        Extracted &entry = entries[found->second];
+        if (!inserted && (entry.text != candidate.text || entry.plural != candidate.plural || entry.plural_text != candidate.plural_text)) {
+            finding(path, call.line, "error", "key " + quoted(entry.key) + " is used with another text than before");
+            std::fputs(finding_lines(entry.first_place, entry.first_line, "note", "the key's text is first given here").c_str(), stderr);
+            failed = true;
+            return;
+        }
+        entry.references.push_back(place);
+        if (!call.comment.empty() && (entry.comments.empty() || entry.comments.back() != call.comment)) {
+            entry.comments.push_back(call.comment);
+        }
+    }
+
+    std::vector<Extracted> entries;
+    bool failed = false;
+
+private:
+    void finding(const std::string &path, std::uint64_t line, const char *kind, const std::string &text) {
+        std::fputs(finding_lines(path, line, kind, text).c_str(), stderr);
+    }
+
+    std::unordered_map<std::string, std::size_t> positions_;
+};
+
+// "#: a.c:1 b.c:2", wrapped at 79 columns as gettext's tools wrap references.
+std::string reference_lines(const std::vector<std::string> &references) {
+    std::string lines, line = "#:";
+    for (const std::string &reference : references) {
+        if (line.size() > 2 && line.size() + 1 + reference.size() > 79) {
+            lines += line + "\n";
+            line = "#:";
+        }
+        line += " " + reference;
+    }
+    return lines + line + "\n";
+}
+
+bool is_format(const std::string &text) {
+    const PrintfFormat format = read_printf_format(text);
+    return format.invalid_because.empty() && !format.argument_types.empty();
+}
+
+std::string template_text(const std::vector<Extracted> &entries) {
+    std::string po = po_header("");
+    for (const Extracted &entry : entries) {
+        po += "\n";
+        for (const std::string &comment : entry.comments) po += "#. " + comment + "\n";
+        po += reference_lines(entry.references);
+        if (is_format(entry.text) || (entry.plural && is_format(entry.plural_text))) po += "#, c-format\n";
+        po += po_field("msgctxt", entry.key) + po_field("msgid", entry.text);
+        if (entry.plural) {
+            po += po_field("msgid_plural", entry.plural_text) + "msgstr[0] \"\"\nmsgstr[1] \"\"\n";
+        } else {
+            po += "msgstr \"\"\n";
+        }
+    }
+    return po;
+}
+
+}  // namespace
+
+// extract [-o OUTPUT] [--keyword=NAME:KEY,TEXT[,PLURAL]]... [--add-comments=TAG] FILE...
+int run_extract(const Messages &messages, const Arguments &words) {
+    std::map<std::string, Keyword, std::less<>> keywords(std::begin(default_keywords), std::end(default_keywords));
+    std::string output, tag;
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string &word = words[i];
+        if (word.compare(0, 10, "--keyword=") == 0) {
+            std::string name;
+            Keyword keyword;
+            if (!parse_keyword(word.substr(10), name, keyword)) {
+                return messages.usage_error("extract: '" + word.substr(10) + "' is not NAME:KEY,TEXT[,PLURAL]");
+            }
+            keywords[name] = keyword;
+        } else if (word.compare(0, 15, "--add-comments=") == 0) {
+            tag = word.substr(15);
+        } else if (word == "-o" || word == "--output") {
+            if (i + 1 == words.size()) return messages.usage_error("extract: " + word + " needs an OUTPUT");
+            output = words[++i];
+        } else if (word.compare(0, 9, "--output=") == 0) {
+            output = word.substr(9);
+        } else if (word.size() > 1 && word[0] == '-') {
+            return messages.usage_error("extract: unknown option '" + word + "'");
+        } else {
+            paths.push_back(word);
+        }
+    }
+    if (paths.empty()) return messages.usage_error("extract: no FILE given");
+
+    Extraction extraction;
+    int status = status_clean;
+    for (const std::string &path : paths) {
+        SourceFile file;
+        if (!read_source_or_report(messages, path, file)) {
+            status = status_trouble;
+            continue;
+        }
+        scan_calls(
+            std::string_view(file.bytes.get(), file.size), [&](std::string_view name) { return keywords.count(name) != 0; }, tag,
+            [&](const FoundCall &call) { extraction.call(path, call, keywords.find(call.name)->second); });
+    }
+    if (status != status_clean) return status;
+    if (extraction.failed) return status_findings;
+    const std::string po = template_text(extraction.entries);
+    if (output.empty()) {
+        std::fwrite(po.data(), 1, po.size(), stdout);
+        return std::fflush(stdout) == 0 ? status_clean : messages.trouble("cannot write the output");
+    }
+    const auto write = [&po](std::FILE *file) {
+        const bool written = std::fwrite(po.data(), 1, po.size(), file) == po.size();
+        return (std::fclose(file) == 0) && written;
+    };
+    if (!write_catalog_output(write, output.c_str())) return messages.file_trouble(output, "cannot write");
+    return status_clean;
+}
+
+}  // namespace vellix

@@ -1,0 +1,88 @@
+// The C and C++ reader of `vellix extract`: every literal form and escape, comments and character
+// literals never taken for calls, splices, and calls split over lines or nested in others.
+#include "code_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Each call of f as "LINE: arg|arg|..." with non-literal arguments shown as "?", and its comment.
+std::vector<std::string> calls_of(const std::string &code, const char *tag = "TR:") {
+    std::vector<std::string> seen;
+    vellix::scan_calls(
+        code, [](std::string_view name) { return name == "f" || name == "g"; }, tag,
+        [&](const vellix::FoundCall &call) {
+            std::string line = call.name + "@" + std::to_string(call.line) + ":";
+            for (const vellix::CallArgument &argument : call.arguments) {
+                line += (argument.is_literal ? "[" + argument.text + "]" : std::string("?")) + "@" + std::to_string(argument.line);
+            }
+            if (!call.comment.empty()) line += " #" + call.comment;
+            seen.push_back(line);
+        });
+    return seen;
+}
+
+struct Row {
+    const char *name;
+    std::string code;
+    std::vector<std::string> calls;
+};
+
+TEST(CodeScanning, ReadsLiteralsAsCompilersDo) {
+    const Row rows[] = {
+        {"plain and adjacent literals", "f(\"a\", \"b\" \"c\");", {"f@1:[a]@1[bc]@1"}},
+        {"simple escapes", R"(f("\n\t\v\b\r\f\a\\\?\'\"");)", {"f@1:[\n\t\v\b\r\f\a\\?'\"]@1"}},
+        {"octal and hex", R"(f("\101\1012\x41\x0041");)", {"f@1:[AA2AA]@1"}},
+        {"universal characters as UTF-8", R"(f("\u00fc\U0001F600");)", {"f@1:[\xC3\xBC\xF0\x9F\x98\x80]@1"}},
+        {"prefixes", "f(u8\"a\", L\"b\", u\"c\", U\"d\");", {"f@1:[a]@1[b]@1[c]@1[d]@1"}},
+        {"raw strings keep every byte", "f(R\"x(a \"quoted\" \\n )\" )x\");", {"f@1:[a \"quoted\" \\n )\" ]@1"}},
+        {"a raw string over lines", "f(R\"(one\ntwo)\", 1);", {"f@1:[one\ntwo]@1?@2"}},
+        {"line splices", "f(\"ab\\\nc\", \"d\");\nf(\"e\");", {"f@1:[abc]@1[d]@2", "f@3:[e]@3"}},
+        {"a call over lines", "f(\n  \"k\",\n  \"t\"\n  \"u\");", {"f@1:[k]@2[tu]@3"}},
+        {"non-literal arguments", "f(x, \"a\" + 1, g2(\"b\"), \"c\");", {"f@1:?@1?@1?@1[c]@1"}},
+        {"nested calls both found", "f(g(\"in\"), \"out\");", {"f@1:?@1[out]@1", "g@1:[in]@1"}},
+        {"brackets and braces in arguments", "f(a[1, 2], {3, 4}, \"z\");", {"f@1:?@1?@1[z]@1"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(calls_of(row.code), row.calls);
+    }
+}
+
+TEST(CodeScanning, NeverTakesCommentsStringsOrCharactersForCalls) {
+    const Row rows[] = {
+        {"a call in a line comment", "// f(\"no\")\nf(\"yes\");", {"f@2:[yes]@2"}},
+        {"a call in a block comment", "/* f(\"no\") */ f(\"yes\");", {"f@1:[yes]@1"}},
+        {"a call in a string", "puts(\"f(\\\"no\\\")\"); f(\"yes\");", {"f@1:[yes]@1"}},
+        {"a quote as a character", "char c = '\"'; f(\"yes\");", {"f@1:[yes]@1"}},
+        {"digit separators", "int n = 1'000'000; f(\"yes\");", {"f@1:[yes]@1"}},
+        {"the name as a variable", "int f = 3; f = f + 1; f(\"yes\");", {"f@1:[yes]@1"}},
+        {"a longer name", "ff(\"no\"); f_(\"no\"); f(\"yes\");", {"f@1:[yes]@1"}},
+        {"unbalanced parentheses end at the end", "f(\"a\", (", {"f@1:[a]@1?@1"}},
+        {"an unterminated string", "f(\"abc\n", {"f@1:[abc]@1"}},
+        {"code under #if 0 is still read", "#if 0\nf(\"zero\");\n#endif", {"f@2:[zero]@2"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(calls_of(row.code), row.calls);
+    }
+}
+
+TEST(CodeScanning, KeepsTheTaggedCommentJustBefore) {
+    const Row rows[] = {
+        {"the line before", "// TR: title bar\nf(\"k\");", {"f@2:[k]@2 #TR: title bar"}},
+        {"a block comment on the same line", "/* TR: inline */ f(\"k\");", {"f@1:[k]@1 #TR: inline"}},
+        {"inside an outer call", "// TR: nested\nputs(f(\"k\"));", {"f@2:[k]@2 #TR: nested"}},
+        {"an untagged comment is no comment", "// title bar\nf(\"k\");", {"f@2:[k]@2"}},
+        {"too far above", "// TR: far\n\nf(\"k\");", {"f@3:[k]@3"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(calls_of(row.code), row.calls);
+    }
+}
+
+}  // namespace
