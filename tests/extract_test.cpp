@@ -1,0 +1,133 @@
+// `vellix extract` end to end: the template it writes, its findings and statuses, and the same
+// entries as GNU xgettext with the same keywords where xgettext is installed.
+#include "po_reader.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vellix_test::RunResult;
+using vellix_test::TempDir;
+using vellix_test::write_file;
+
+const std::string vellix_tool = VELLIX_TOOL_PATH;
+
+RunResult run_tool(const std::vector<std::string> &arguments) {
+    std::vector<std::string> argv{"vellix"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return vellix_test::run_program(vellix_tool, argv);
+}
+
+// The entries of a PO text, header left out, as "context|id|plural" in file order.
+struct Entries : vellix::PoSink {
+    std::vector<std::string> seen;
+    void message(const vellix::PoMessage &message) override {
+        if (message.is_header()) return;
+        seen.push_back(message.context + "|" + message.id + (message.has_plural ? "|" + message.plural_id : ""));
+    }
+    void syntax_error(std::uint64_t line, const std::string &text) override { seen.push_back("error " + std::to_string(line) + text); }
+};
+
+std::vector<std::string> entries_of(const std::string &po) {
+    Entries entries;
+    vellix::read_po(po.data(), po.size(), entries);
+    return entries.seen;
+}
+
+TEST(Extract, WritesATemplateWithReferencesCommentsAndFlags) {
+    TempDir dir;
+    write_file(dir.file("a.c"), "// TRANSLATORS: the title\nputs(vellix_get(h, \"title\", \"My App\"));\n"
+                                "printf(vellix_nget(h, \"files\", n, \"%d file\", \"%d files\"), n);\n");
+    write_file(dir.file("b.cpp"), "auto t = vellix_get(h, \"title\", \"My App\");\nauto m = TR(\"menu\", \"Open\");\n");
+    const RunResult run = run_tool({"extract", "--add-comments=TRANSLATORS:", "--keyword=TR:1,2", "-o", dir.file("app.pot"),
+                                    dir.file("a.c"), dir.file("b.cpp")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    const vellix_test::Bytes bytes = vellix_test::read_file(dir.file("app.pot"));
+    const std::string po(bytes.begin(), bytes.end());
+    EXPECT_NE(po.find("\"X-Vellix-Keys: msgctxt\\n\"\n"), std::string::npos);
+    EXPECT_NE(po.find("\n#. TRANSLATORS: the title\n#: " + dir.file("a.c") + ":2 " + dir.file("b.cpp") +
+                      ":1\nmsgctxt \"title\"\nmsgid \"My App\"\nmsgstr \"\"\n"),
+              std::string::npos)
+        << po;
+    EXPECT_NE(po.find("#, c-format\nmsgctxt \"files\"\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"\"\nmsgstr[1] \"\"\n"),
+              std::string::npos)
+        << po;
+    EXPECT_EQ(entries_of(po), (std::vector<std::string>{"title|My App", "files|%d file|%d files", "menu|Open"}));
+    // The template compiles (it has no translations: only its header) and checks clean.
+    EXPECT_EQ(run_tool({"compile", "-o", dir.file("app.18c"), dir.file("app.pot")}).out, "1 entries\n");
+}
+
+TEST(Extract, FindingsAndStatuses) {
+    TempDir dir;
+    write_file(dir.file("a.c"), "vellix_get(h, key, \"t\");\nvellix_get(h, \"k\", text);\nvellix_get(h, \"same\", \"one\");\n"
+                                "vellix_get(h, \"same\",\n  \"two\");\n");
+    const RunResult run = run_tool({"extract", dir.file("a.c")});
+    EXPECT_EQ(run.status, 1);
+    const std::string a = dir.file("a.c");
+    EXPECT_EQ(run.err, a + ":1: warning: the key is not a string literal; the call is skipped\n" + a +
+                           ":2: warning: the text is not a string literal; the entry's msgid is empty\n" + a +
+                           ":4: error: key 'same' is used with another text than before\n" + a +
+                           ":3: note: the key's text is first given here\n");
+    EXPECT_EQ(run_tool({"extract"}).status, 2);
+    EXPECT_EQ(run_tool({"extract", "--keyword=TR", a}).status, 2);
+    EXPECT_EQ(run_tool({"extract", dir.file("missing.c")}).status, 2);
+}
+
+#ifndef _WIN32
+// Generated code with lookups in many shapes: xgettext, given the same keywords, must find exactly
+// the same entries.
+std::string generated_code(std::mt19937 &random, int calls) {
+    const char *texts[] = {"Plain text", "Text with \\\"quotes\\\"", "Tab\\tand newline\\n", "Octal \\101 hex \\x42",
+                           "%d items", "UTF-8 \xC3\xBC text", "Long text that goes on and on, past the width of one PO line, to wrap"};
+    std::string code = "#include \"vellix.h\"\n/* vellix_get(h, \"commented\", \"Never\") */\n";
+    for (int i = 0; i < calls; ++i) {
+        const std::string key = "\"key." + std::to_string(random() % (calls / 2 + 1)) + "\"";
+        const std::string text = std::string("\"") + texts[(std::stoi(key.substr(5)) % 7)] + "\"";
+        switch (random() % 6) {
+        case 0: code += "puts(vellix_get(h, " + key + ", " + text + "));\n"; break;
+        case 1: code += "x = vellix_get(h,\n    " + key + ",\n    " + text + ");\n"; break;
+        case 2: code += "// vellix_get(h, \"no\", \"No\")\ny = vellix_index_get(ix, " + key + ", " + text + ");\n"; break;
+        case 3: code += "z = TR(" + key + ", " + text + ");\n"; break;
+        case 4: code += "s = \"vellix_get(h, \\\"no\\\", \\\"No\\\")\"; c = '\"';\n"; break;
+        default:
+            code += "printf(vellix_nget(h, \"plural." + std::to_string(i) + "\", n, \"%d file\", \"%d files\"), n);\n";
+        }
+    }
+    return code;
+}
+
+TEST(Extract, FindsWhatXgettextFinds) {
+    if (!std::filesystem::exists("/usr/bin/xgettext")) GTEST_SKIP() << "GNU xgettext is not installed";
+    TempDir dir;
+    std::mt19937 random(42);
+    std::vector<std::string> files;
+    for (int i = 0; i < 5; ++i) {
+        files.push_back(dir.file("f" + std::to_string(i) + ".c"));
+        write_file(files.back(), generated_code(random, 60));
+    }
+    std::vector<std::string> ours{"extract", "--keyword=TR:1,2", "-o", dir.file("ours.pot")};
+    ours.insert(ours.end(), files.begin(), files.end());
+    ASSERT_EQ(run_tool(ours).status, 0);
+    std::vector<std::string> theirs{"xgettext", "--keyword=vellix_get:2c,3", "--keyword=vellix_index_get:2c,3", "--keyword=vellix_nget:2c,4,5",
+                                    "--keyword=TR:1c,2", "--from-code=UTF-8", "-C", "-o", dir.file("theirs.pot")};
+    theirs.insert(theirs.end(), files.begin(), files.end());
+    const RunResult gnu = vellix_test::run_program("/usr/bin/xgettext", theirs);
+    ASSERT_EQ(gnu.status, 0) << gnu.err;
+    const auto text_of = [](const std::string &path) {
+        const vellix_test::Bytes bytes = vellix_test::read_file(path);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::vector<std::string> extracted = entries_of(text_of(dir.file("ours.pot")));
+    EXPECT_GT(extracted.size(), 50u);
+    EXPECT_EQ(extracted, entries_of(text_of(dir.file("theirs.pot"))));
+}
+#endif
+
+}  // namespace
