@@ -14,6 +14,8 @@ int run_stats(const Messages &messages, const Arguments &arguments);
 int run_compile(const Messages &messages, const Arguments &arguments);
 int run_export(const Messages &messages, const Arguments &arguments);
 int run_extract(const Messages &messages, const Arguments &arguments);
+int run_init(const Messages &messages, const Arguments &arguments);
+int run_merge(const Messages &messages, const Arguments &arguments);
 
 }  // namespace vellix
 

@@ -83,7 +83,8 @@ enum class Field { none, context, id, plural_id, translation };
 
 class PoParser {
 public:
-    explicit PoParser(PoSink &sink) : sink_(sink) {}
+    // `obsolete` reads what follows "#~" on obsolete lines; null for the parser that reads them.
+    PoParser(PoSink &sink, PoParser *obsolete) : sink_(sink), obsolete_(obsolete) {}
 
     void line(std::uint64_t number, std::string_view text) {
         text = trimmed(text);
@@ -101,6 +102,7 @@ public:
 
     void end() {
         if (!broken_) finish_entry();
+        if (obsolete_) obsolete_->end();
     }
 
 private:
@@ -123,6 +125,8 @@ private:
         current_.translator_comments.clear();
         current_.extracted_comments.clear();
         current_.references.clear();
+        current_.has_previous_id = false;
+        current_.previous_id.clear();
         field_ = Field::none;
         has_id_ = has_translation_ = broken_ = false;
     }
@@ -145,9 +149,13 @@ private:
         reset();
     }
 
-    void comment(std::uint64_t, std::string_view text) {
+    void comment(std::uint64_t number, std::string_view text) {
         finish_entry();
-        if (text.compare(0, 2, "#~") == 0) return;  // obsolete: kept by editors, never compiled
+        if (text.compare(0, 2, "#~") == 0) {
+            // Obsolete: kept by editors, never compiled; read apart, for those who want them.
+            if (obsolete_ && text.compare(0, 3, "#~|") != 0) obsolete_->line(number, text.substr(2));
+            return;
+        }
         std::string_view rest = text.size() > 1 ? text.substr(2) : std::string_view();
         const char kind = text.size() > 1 ? text[1] : ' ';
         if (kind == ',') {
@@ -162,8 +170,32 @@ private:
             current_.extracted_comments.emplace_back(trimmed(rest));
         } else if (kind == ':') {
             current_.references.emplace_back(trimmed(rest));
-        } else if (kind != '|') {
+        } else if (kind == '|') {
+            previous(trimmed(rest));
+        } else {
             current_.translator_comments.emplace_back(text.size() > 1 && text[1] == ' ' ? text.substr(2) : text.substr(1));
+        }
+    }
+
+    // "#| msgid" and its continued strings: the source text a fuzzy translation was made for.
+    void previous(std::string_view rest) {
+        const bool starts = rest.compare(0, 5, "msgid") == 0 && rest.compare(0, 12, "msgid_plural") != 0;
+        if (!starts && !(rest.compare(0, 1, "\"") == 0 && in_previous_id_)) {
+            in_previous_id_ = false;
+            return;
+        }
+        if (starts) {
+            current_.has_previous_id = true;
+            current_.previous_id.clear();
+            rest.remove_prefix(5);
+        }
+        in_previous_id_ = true;
+        for (std::size_t at = 0; at < rest.size();) {
+            if (is_space(rest[at])) {
+                ++at;
+            } else if (rest[at] != '"' || !decode_string(rest, at, current_.previous_id).empty()) {
+                return;  // not a string: what was read so far stands
+            }
         }
     }
 
@@ -243,11 +275,13 @@ private:
     }
 
     PoSink &sink_;
+    PoParser *obsolete_;
     PoMessage current_;
     Field field_ = Field::none;
     bool has_id_ = false;
     bool has_translation_ = false;
     bool broken_ = false;  // skipping to the next entry after an error
+    bool in_previous_id_ = false;  // the last "#|" line was part of a previous msgid
     std::vector<std::string> spare_;  // strings of earlier translations, for their memory
 };
 
@@ -260,7 +294,15 @@ bool PoMessage::has_flag(std::string_view flag) const {
 void read_po(const char *bytes, std::size_t size, PoSink &sink) {
     std::string_view text(bytes, size);
     if (starts_with_byte_order_mark(bytes, size)) text.remove_prefix(3);
-    PoParser parser{sink};
+    // Obsolete entries go to the sink's obsolete(), their errors nowhere.
+    struct ObsoleteSink : PoSink {
+        explicit ObsoleteSink(PoSink &sink) : sink_(sink) {}
+        void message(const PoMessage &message) override { sink_.obsolete(message); }
+        void syntax_error(std::uint64_t, const std::string &) override {}
+        PoSink &sink_;
+    } obsolete_sink{sink};
+    PoParser obsolete{obsolete_sink, nullptr};
+    PoParser parser{sink, &obsolete};
     std::uint64_t number = 1;
     while (!text.empty()) {
         const std::size_t line_end = text.find('\n');

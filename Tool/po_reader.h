@@ -26,6 +26,8 @@ struct PoMessage {
     std::vector<std::string> translator_comments;
     std::vector<std::string> extracted_comments;
     std::vector<std::string> references;  // from "#:" lines, as written
+    bool has_previous_id = false;         // the source text before it changed ("#| msgid"), when written
+    std::string previous_id;
 
     bool has_flag(std::string_view flag) const;
     // The header entry: an empty msgid without a context.
@@ -41,6 +43,9 @@ public:
     // The entry's msgctxt and msgid are complete, and its msgstr begins: a chance to start work
     // that message() will need.
     virtual void identified(const PoMessage & /*message*/) {}
+    // An obsolete entry ("#~" lines), which compiling ignores and merging may bring back; its
+    // syntax errors are not reported.
+    virtual void obsolete(const PoMessage & /*message*/) {}
     // A syntax error; the entry it is in is not handed on.
     virtual void syntax_error(std::uint64_t line, const std::string &text) = 0;
 };

@@ -125,6 +125,51 @@ std::string po_field(std::string_view keyword, std::string_view text) {
     return field;
 }
 
+namespace {
+
+// Every line of `text` behind `prefix`.
+std::string prefixed(const std::string &text, const char *prefix) {
+    std::string lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        lines += prefix + text.substr(start, end - start + 1);
+        if (end == std::string::npos) {
+            lines += '\n';
+            break;
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string po_entry(const PoMessage &message, bool obsolete) {
+    std::string entry;
+    for (const std::string &comment : message.translator_comments) entry += comment.empty() ? "#\n" : "# " + comment + "\n";
+    for (const std::string &comment : message.extracted_comments) entry += "#. " + comment + "\n";
+    for (const std::string &reference : message.references) entry += "#: " + reference + "\n";
+    if (!message.flags.empty()) {
+        entry += "#,";
+        for (std::size_t i = 0; i < message.flags.size(); ++i) entry += (i ? ", " : " ") + message.flags[i];
+        entry += "\n";
+    }
+    if (message.has_previous_id) {
+        // Entries are matched by key, so the previous context is the present one.
+        if (message.has_context) entry += prefixed(po_field("msgctxt", message.context), "#| ");
+        entry += prefixed(po_field("msgid", message.previous_id), "#| ");
+    }
+    std::string fields;
+    if (message.has_context) fields += po_field("msgctxt", message.context);
+    fields += po_field("msgid", message.id);
+    if (message.has_plural) fields += po_field("msgid_plural", message.plural_id);
+    for (std::size_t form = 0; form < message.translations.size(); ++form) {
+        fields += po_field(message.has_plural ? "msgstr[" + std::to_string(form) + "]" : "msgstr", message.translations[form]);
+    }
+    return entry + (obsolete ? prefixed(fields, "#~ ") : fields);
+}
+
 std::string po_header(const std::string &plural_forms) {
     std::string header = "msgid \"\"\n"
                          "msgstr \"\"\n"

@@ -3,6 +3,8 @@
 #ifndef VELLIX_PO_WRITER_H
 #define VELLIX_PO_WRITER_H
 
+#include "po_reader.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,10 @@ std::string po_escape(std::string_view text);
 // before its end; otherwise `KEYWORD ""` and then the text in quoted lines, each broken after a
 // line feed and, when longer than 79 columns, after the last space that fits.
 std::string po_field(std::string_view keyword, std::string_view text);
+
+// A whole entry: translator comments, extracted comments, references, flags, the previous msgid,
+// then its fields; an obsolete one has its fields behind "#~ ".
+std::string po_entry(const PoMessage &message, bool obsolete = false);
 
 // The header entry of a file written by vellix: UTF-8, keys in msgctxt, and the Plural-Forms
 // field when `plural_forms` is not empty.

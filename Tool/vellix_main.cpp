@@ -59,6 +59,15 @@ const Command commands[] = {
      "      Writes a PO template of the keys and texts of the calls of vellix_get, vellix_nget (and\n"
      "      their index forms) and of each --keyword in C and C++ FILEs: msgctxt the key, msgid the\n"
      "      text. Exit status: 1 when a key is used with two texts, 2 for an unreadable file.\n"},
+    {"init", vellix::run_init,
+     "  init --locale=LL[_CC] [-o OUTPUT] TEMPLATE\n"
+     "      Starts a translation (OUTPUT, LL[_CC].po by default, never replaced) from a template:\n"
+     "      empty translations, the header's Language and the language's Plural-Forms.\n"},
+    {"merge", vellix::run_merge,
+     "  merge [-o OUTPUT | -U] TRANSLATION TEMPLATE\n"
+     "      Brings TRANSLATION up to date with TEMPLATE, matching entries by key: a changed text\n"
+     "      keeps its translation, marked fuzzy with the old text as #| msgid; new keys come\n"
+     "      untranslated; keys gone become obsolete (#~). -U rewrites TRANSLATION in place.\n"},
     {"stats", vellix::run_stats,
      "  stats SOURCE|CATALOG...\n"
      "      Entries, distinct keys, duplicates, dropped keys, bytes of keys and values, and the\n"

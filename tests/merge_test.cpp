@@ -1,0 +1,183 @@
+// `vellix init` and `vellix merge`: a new translation's header, the merge of a changed template into
+// a translation case by case, and the same result as GNU msgmerge --previous and the same plural
+// rules as GNU msginit where they are installed.
+#include "plural_rule.h"
+#include "plural_table.h"
+#include "po_reader.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vellix_test::RunResult;
+using vellix_test::TempDir;
+using vellix_test::write_file;
+
+const std::string vellix_tool = VELLIX_TOOL_PATH;
+
+RunResult run_tool(const std::vector<std::string> &arguments) {
+    std::vector<std::string> argv{"vellix"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return vellix_test::run_program(vellix_tool, argv);
+}
+
+std::string text_of(const std::string &path) {
+    const vellix_test::Bytes bytes = vellix_test::read_file(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Each entry as "ctx|id|translations|flags|previous", obsolete ones marked "~", the header left out.
+struct Shown : vellix::PoSink {
+    std::vector<std::string> seen;
+    void add(const vellix::PoMessage &message, const char *mark) {
+        if (message.is_header()) return;
+        std::string line = mark + message.context + "|" + message.id + (message.has_plural ? "/" + message.plural_id : "") + "|";
+        for (const std::string &translation : message.translations) line += "[" + translation + "]";
+        line += "|";
+        for (const std::string &flag : message.flags) line += flag + ";";
+        if (message.has_previous_id) line += "|was " + message.previous_id;
+        seen.push_back(line);
+    }
+    void message(const vellix::PoMessage &message) override { add(message, ""); }
+    void obsolete(const vellix::PoMessage &message) override { add(message, "~"); }
+    void syntax_error(std::uint64_t line, const std::string &text) override { seen.push_back("error " + std::to_string(line) + text); }
+};
+
+std::vector<std::string> shown(const std::string &po) {
+    Shown entries;
+    vellix::read_po(po.data(), po.size(), entries);
+    return entries.seen;
+}
+
+const std::string template_header = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"X-Vellix-Keys: msgctxt\\n\"\n";
+const std::string translation_header = "msgid \"\"\nmsgstr \"\"\n\"Language: de\\n\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                                       "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n\"X-Vellix-Keys: msgctxt\\n\"\n";
+
+std::string entry(const std::string &key, const std::string &id, const std::string &translation, const std::string &comments = "") {
+    return "\n" + comments + "msgctxt \"" + key + "\"\nmsgid \"" + id + "\"\nmsgstr \"" + translation + "\"\n";
+}
+
+TEST(Init, StartsATranslationForTheLanguage) {
+    TempDir dir;
+    write_file(dir.file("app.pot"), "#, fuzzy\n" + template_header + entry("k", "Text", "") +
+                                        "\nmsgctxt \"n\"\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"\"\nmsgstr[1] \"\"\n");
+    const RunResult run = run_tool({"init", "--locale=pl_PL", "-o", dir.file("pl.po"), dir.file("app.pot")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string po = text_of(dir.file("pl.po"));
+    struct Header : vellix::PoSink {
+        std::string text;
+        void message(const vellix::PoMessage &message) override {
+            if (message.is_header()) text = message.translations.front();
+        }
+        void syntax_error(std::uint64_t, const std::string &) override {}
+    } header;
+    vellix::read_po(po.data(), po.size(), header);
+    EXPECT_EQ(vellix::header_field(header.text, "Language"), "pl_PL");
+    EXPECT_EQ(vellix::header_field(header.text, "Plural-Forms"), vellix::plural_forms_for("pl"));
+    EXPECT_EQ(po.find("fuzzy"), std::string::npos) << "a translation's header is not fuzzy";
+    EXPECT_EQ(shown(po), (std::vector<std::string>{"k|Text|[]|", "n|%d file/%d files|[][][]|"}));
+    // Never over a translation; an unknown language is said.
+    EXPECT_EQ(run_tool({"init", "--locale=pl_PL", "-o", dir.file("pl.po"), dir.file("app.pot")}).status, 1);
+    const RunResult unknown = run_tool({"init", "--locale=xx", "-o", dir.file("xx.po"), dir.file("app.pot")});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("Plural-Forms: nplurals=N; plural=EXPRESSION;"), std::string::npos) << unknown.err;
+}
+
+struct MergeRow {
+    const char *name;
+    std::string translation;  // entries after the translation's header
+    std::string fresh;        // entries after the template's header
+    std::vector<std::string> merged;
+    bool msgmerge_agrees;  // msgmerge --previous must give the same
+};
+
+TEST(Merge, MatchesEntriesByKey) {
+    const MergeRow rows[] = {
+        {"unchanged", entry("a", "Apple", "Apfel", "# a translator's note\n"), entry("a", "Apple", ""), {"a|Apple|[Apfel]|"}, true},
+        {"new key", entry("a", "Apple", "Apfel"), entry("a", "Apple", "") + entry("b", "Banana", ""),
+         {"a|Apple|[Apfel]|", "b|Banana|[]|"}, true},
+        {"removed key", entry("a", "Apple", "Apfel") + entry("b", "Banana", "Banane"), entry("a", "Apple", ""),
+         {"a|Apple|[Apfel]|", "~b|Banana|[Banane]|"}, true},
+        {"a text changed by a word", entry("a", "Red apple", "Roter Apfel"), entry("a", "Green apple", ""),
+         {"a|Green apple|[Roter Apfel]|fuzzy;|was Red apple"}, true},
+        {"a text changed completely", entry("a", "Apple", "Apfel"), entry("a", "Something else entirely", ""),
+         {"a|Something else entirely|[Apfel]|fuzzy;|was Apple"}, false},
+        {"a key back from obsolete", entry("a", "Apple", "Apfel") + "\n#~ msgctxt \"b\"\n#~ msgid \"Banana\"\n#~ msgstr \"Banane\"\n",
+         entry("a", "Apple", "") + entry("b", "Banana", ""), {"a|Apple|[Apfel]|", "b|Banana|[Banane]|"}, false},
+        {"a fuzzy entry stays fuzzy", "\n#, fuzzy\nmsgctxt \"a\"\nmsgid \"Apple\"\nmsgstr \"Apfel\"\n", entry("a", "Apple", ""),
+         {"a|Apple|[Apfel]|fuzzy;"}, true},
+        {"plural forms as many as the translation's rule",
+         "", "\nmsgctxt \"n\"\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"\"\nmsgstr[1] \"\"\n",
+         {"n|%d file/%d files|[][]|"}, false},
+    };
+    for (const MergeRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        write_file(dir.file("de.po"), translation_header + row.translation);
+        write_file(dir.file("app.pot"), template_header + row.fresh);
+        const RunResult run = run_tool({"merge", dir.file("de.po"), dir.file("app.pot")});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(shown(run.out), row.merged);
+        EXPECT_NE(run.out.find("\"Language: de\\n\""), std::string::npos) << "the translation's header is kept";
+#ifndef _WIN32
+        if (row.msgmerge_agrees && std::filesystem::exists("/usr/bin/msgmerge")) {
+            const RunResult gnu = vellix_test::run_program(
+                "/usr/bin/msgmerge", {"msgmerge", "--previous", "-q", "-o", dir.file("gnu.po"), dir.file("de.po"), dir.file("app.pot")});
+            ASSERT_EQ(gnu.status, 0) << gnu.err;
+            EXPECT_EQ(shown(run.out), shown(text_of(dir.file("gnu.po"))));
+        }
+#endif
+    }
+}
+
+TEST(Merge, UpdatesInPlace) {
+    TempDir dir;
+    write_file(dir.file("de.po"), translation_header + entry("a", "Apple", "Apfel"));
+    write_file(dir.file("app.pot"), template_header + entry("a", "Apple", "") + entry("b", "Banana", ""));
+    const RunResult run = run_tool({"merge", "-U", dir.file("de.po"), dir.file("app.pot")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(shown(text_of(dir.file("de.po"))), (std::vector<std::string>{"a|Apple|[Apfel]|", "b|Banana|[]|"}));
+    EXPECT_EQ(run_tool({"merge", dir.file("de.po")}).status, 2);
+}
+
+#ifndef _WIN32
+// Every language of the table gives the rule GNU msginit writes for it, number for number.
+TEST(Init, PluralRulesAgreeWithMsginit) {
+    if (!std::filesystem::exists("/usr/bin/msginit")) GTEST_SKIP() << "GNU msginit is not installed";
+    TempDir dir;
+    write_file(dir.file("app.pot"), template_header + entry("k", "Text", ""));
+    int compared = 0;
+    for (const char *language : {"ja", "ko", "zh", "vi", "en", "de", "nl", "sv", "da", "nb", "es", "pt", "it", "bg", "el", "fi",
+                                 "et", "he", "hu", "tr", "ca", "fr", "pt_BR", "lv", "ga", "ro", "lt", "ru", "uk", "sr", "hr",
+                                 "cs", "sk", "pl", "sl", "ar", "is", "eo", "fo", "nn", "id", "th"}) {
+        SCOPED_TRACE(language);
+        const std::string out = dir.file(std::string(language) + ".po");
+        vellix_test::run_program("/usr/bin/msginit", {"msginit", "--no-translator", std::string("--locale=") + language,
+                                                      "-i", dir.file("app.pot"), "-o", out});
+        if (!std::filesystem::exists(out)) continue;
+        const std::string po = text_of(out);
+        const std::size_t at = po.find("Plural-Forms: ");
+        if (at == std::string::npos) continue;  // msginit knows no rule for it either
+        std::string theirs = po.substr(at + 14, po.find("\\n\"", at) - at - 14);
+        for (std::size_t quote; (quote = theirs.find("\"\n\"")) != std::string::npos;) theirs.erase(quote, 3);
+        const char *ours = vellix::plural_forms_for(language);
+        ASSERT_NE(ours, nullptr);
+        vellix::PluralRule mine, gnu;
+        std::string problem;
+        ASSERT_TRUE(mine.parse(ours, problem)) << problem;
+        ASSERT_TRUE(gnu.parse(theirs, problem)) << theirs << ": " << problem;
+        EXPECT_EQ(mine.plural_count(), gnu.plural_count());
+        for (unsigned long n = 0; n <= 1000; ++n) ASSERT_EQ(mine.form(n), gnu.form(n)) << "n = " << n;
+        ++compared;
+    }
+    EXPECT_GT(compared, 20);
+}
+#endif
+
+}  // namespace
