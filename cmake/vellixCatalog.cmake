@@ -62,3 +62,59 @@ function(vellix_add_catalog target)
   add_custom_target(${catalog_target} DEPENDS "${output}")
   add_dependencies(${target} ${catalog_target})
 endfunction()
+
+# vellix_add_translations(<target> TEMPLATE <po/app.pot> LANGUAGES <ll>... [KEYWORDS <NAME:KEY,TEXT[,PLURAL]>...]
+#                         [INSTALL_DESTINATION <dir>])
+#
+# The translations of <target> in PO files beside the template (<po>/<ll>.po): each is compiled at
+# build time (as vellix_add_catalog does) into <binary dir>/<po>/<ll>/<target>.18c and, with
+# INSTALL_DESTINATION, installed as <dir>/<ll>/<target>.18c, so that NLSPATH=<dir>/%L/%N (or a
+# template per language) finds it. The target <target>_update_translations (not built by default)
+# extracts the template from <target>'s sources with `vellix extract` (KEYWORDS written as for
+# --keyword) and merges it into every language's PO file, starting missing ones with `vellix init`.
+set(_vellix_update_script "${CMAKE_CURRENT_LIST_DIR}/vellixUpdateTranslations.cmake")
+function(vellix_add_translations target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "TEMPLATE;INSTALL_DESTINATION" "LANGUAGES;KEYWORDS")
+  if(NOT TARGET ${target} OR NOT arg_TEMPLATE OR NOT arg_LANGUAGES OR arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "vellix_add_translations: usage: vellix_add_translations(<target> TEMPLATE <pot> "
+      "LANGUAGES <ll>... [KEYWORDS <NAME:KEY,TEXT[,PLURAL]>...] [INSTALL_DESTINATION <dir>])")
+  endif()
+  get_filename_component(template "${arg_TEMPLATE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+  get_filename_component(po_dir "${template}" DIRECTORY)
+  file(RELATIVE_PATH po_relative "${CMAKE_CURRENT_SOURCE_DIR}" "${po_dir}")
+  foreach(language IN LISTS arg_LANGUAGES)
+    set(catalog "${po_relative}/${language}/${target}.18c")
+    vellix_add_catalog(${target} SOURCE "${po_dir}/${language}.po" OUTPUT "${catalog}")
+    if(arg_INSTALL_DESTINATION)
+      install(FILES "${CMAKE_CURRENT_BINARY_DIR}/${catalog}" DESTINATION "${arg_INSTALL_DESTINATION}/${language}")
+    endif()
+  endforeach()
+  # The target's sources relative to the current source directory, where the extraction runs, so
+  # that the template's references are the same on every machine.
+  get_target_property(sources ${target} SOURCES)
+  get_target_property(source_dir ${target} SOURCE_DIR)
+  set(absolute_sources "")
+  foreach(source IN LISTS sources)
+    if(NOT source MATCHES "^\\$<")
+      get_filename_component(source "${source}" ABSOLUTE BASE_DIR "${source_dir}")
+      file(RELATIVE_PATH source "${CMAKE_CURRENT_SOURCE_DIR}" "${source}")
+      list(APPEND absolute_sources "${source}")
+    endif()
+  endforeach()
+  _vellix_host_program(vellix vellix vellix::vellix_tool VELLIX_HOST_VELLIX)
+  if(TARGET ${vellix})
+    set(vellix_path "$<TARGET_FILE:${vellix}>")
+  else()
+    set(vellix_path "${vellix}")
+  endif()
+  # Lists travel to the script joined with '|', which no path or keyword holds.
+  string(REPLACE ";" "|" languages "${arg_LANGUAGES}")
+  string(REPLACE ";" "|" keywords "${arg_KEYWORDS}")
+  string(REPLACE ";" "|" source_list "${absolute_sources}")
+  add_custom_target(${target}_update_translations
+    COMMAND ${CMAKE_COMMAND} "-DVELLIX=${vellix_path}" "-DTEMPLATE=${template}" "-DPO_DIR=${po_dir}"
+            "-DLANGUAGES=${languages}" "-DSOURCES=${source_list}" "-DKEYWORDS=${keywords}" -P "${_vellix_update_script}"
+    WORKING_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}"
+    COMMENT "Updating the translations of ${target}"
+    VERBATIM)
+endfunction()
