@@ -80,6 +80,7 @@ public:
 
     std::vector<Token> tokens(std::vector<TaggedComment> &comments) {
         std::vector<Token> tokens;
+        tokens.reserve(text_.size() / 4);  // a token takes a few bytes of code; fewer reallocations
         comments_ = &comments;
         tokens_ = &tokens;
         while (at_ < text_.size()) {

@@ -60,7 +60,7 @@ struct Extracted {
 
 class Extraction {
 public:
-    Extraction() = default;
+    Extraction() { positions_.reserve(1 << 14); }
 
     void call(const std::string &path, const FoundCall &call, const Keyword &keyword) {
         const auto argument = [&](std::size_t position) -> const CallArgument * {

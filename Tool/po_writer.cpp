@@ -33,13 +33,29 @@ std::size_t sequence_at(std::string_view text, std::size_t at, std::uint32_t &co
     return length;
 }
 
+// The escape of a byte that needs one ("\\n" for a line feed), or null.
+const char *escape_of(char c) {
+    switch (c) {
+    case '\\': return "\\\\";
+    case '"': return "\\\"";
+    case '\n': return "\\n";
+    case '\t': return "\\t";
+    case '\r': return "\\r";
+    case '\a': return "\\a";
+    case '\b': return "\\b";
+    case '\f': return "\\f";
+    case '\v': return "\\v";
+    default: return nullptr;
+    }
+}
+
 // The columns the escaped text takes.
 std::size_t columns(std::string_view text) {
     std::size_t total = 0;
     for (std::size_t at = 0; at < text.size();) {
         std::uint32_t code_point = 0;
         const std::size_t length = sequence_at(text, at, code_point);
-        total += length == 1 ? po_escape(text.substr(at, 1)).size() : columns_of(code_point);
+        total += length == 1 ? (escape_of(text[at]) ? 2 : 1) : columns_of(code_point);
         at += length;
     }
     return total;
@@ -55,7 +71,8 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
     for (std::size_t at = 0; at < text.size();) {
         std::uint32_t code_point = 0;
         const std::size_t length = sequence_at(text, at, code_point);
-        const std::string escaped = length == 1 ? po_escape(text.substr(at, 1)) : std::string(text.substr(at, length));
+        const char *escape = length == 1 ? escape_of(text[at]) : nullptr;
+        const std::string_view escaped = escape ? std::string_view(escape) : text.substr(at, length);
         const std::size_t piece_columns = length == 1 ? escaped.size() : columns_of(code_point);
         // A line may break before a wide (CJK) character, unless spaces come before it.
         const bool wide = piece_columns == 2 && length > 1;
@@ -94,19 +111,11 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
 
 std::string po_escape(std::string_view text) {
     std::string escaped;
-    escaped.reserve(text.size());
+    escaped.reserve(text.size() + 8);
     for (const char c : text) {
-        switch (c) {
-        case '\\': escaped += "\\\\"; break;
-        case '"': escaped += "\\\""; break;
-        case '\n': escaped += "\\n"; break;
-        case '\t': escaped += "\\t"; break;
-        case '\r': escaped += "\\r"; break;
-        case '\a': escaped += "\\a"; break;
-        case '\b': escaped += "\\b"; break;
-        case '\f': escaped += "\\f"; break;
-        case '\v': escaped += "\\v"; break;
-        default:
+        if (const char *escape = escape_of(c)) {
+            escaped += escape;
+        } else {
             escaped += c;
         }
     }
