@@ -2,6 +2,7 @@
 
 #include "catalog_format.h"
 #include "catalog_table.h"
+#include "loaded_catalog.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,74 +27,6 @@ bool seek_64(std::FILE *file, std::int64_t offset, int origin) {
 bool seek_to(std::FILE *file, std::uint64_t offset) {
     return offset <= static_cast<std::uint64_t>(INT64_MAX) && seek_64(file, static_cast<std::int64_t>(offset), SEEK_SET);
 }
-
-// Reads the entries of a catalog in large blocks and hands them out piece by piece, never past the
-// trailing count: every length is checked against the bytes left before anything is allocated.
-class CatalogReader {
-public:
-    CatalogReader(std::FILE *file, std::uint64_t entry_bytes)
-        : file_(file), bytes_left_(entry_bytes), unread_(entry_bytes) {}
-    CatalogReader(const CatalogReader &) = delete;
-    CatalogReader &operator=(const CatalogReader &) = delete;
-
-    std::uint64_t bytes_left() const { return bytes_left_; }
-
-    // Fails when fewer than `size` bytes are left or the file cannot be read.
-    bool read_exactly(void *destination, std::size_t size) {
-        if (size > bytes_left_) return false;
-        auto *out = static_cast<unsigned char *>(destination);
-        while (size != 0) {
-            if (block_used_ == block_filled_ && !refill(size)) return false;
-            if (block_used_ == block_filled_) {  // a large piece, read straight into place
-                if (std::fread(out, 1, size, file_) != size) return false;
-                unread_ -= size;
-                bytes_left_ -= size;
-                return true;
-            }
-            const std::size_t piece = std::min(size, block_filled_ - block_used_);
-            std::memcpy(out, block_.get() + block_used_, piece);
-            block_used_ += piece;
-            bytes_left_ -= piece;
-            out += piece;
-            size -= piece;
-        }
-        return true;
-    }
-
-    // Reads one 8-byte length field; fails like read_exactly.
-    bool read_length(std::uint64_t &length) {
-        unsigned char field[length_field_size];
-        if (!read_exactly(field, sizeof field)) return false;
-        length = decode_length(field);
-        return true;
-    }
-
-private:
-    static constexpr std::size_t block_size = 64 * 1024;
-
-    // Fills the block for a piece of `wanted` bytes; a piece at least a block long is left to be
-    // read straight into place.
-    bool refill(std::size_t wanted) {
-        if (wanted >= block_size) return true;
-        if (!block_) {
-            block_.reset(new (std::nothrow) unsigned char[block_size]);
-            if (!block_) return false;
-        }
-        const std::size_t amount = static_cast<std::size_t>(std::min<std::uint64_t>(block_size, unread_));
-        if (std::fread(block_.get(), 1, amount, file_) != amount) return false;
-        unread_ -= amount;
-        block_used_ = 0;
-        block_filled_ = amount;
-        return true;
-    }
-
-    std::FILE *file_;
-    std::uint64_t bytes_left_;  // entry bytes not yet handed out
-    std::uint64_t unread_;      // entry bytes not yet read from the file
-    std::unique_ptr<unsigned char[]> block_;
-    std::size_t block_used_ = 0;
-    std::size_t block_filled_ = 0;
-};
 
 // Records what is wrong and gives false, so that a failing check can return it.
 bool reject(CatalogReport &report, LoadVerdict verdict, std::string problem) {
@@ -154,8 +87,48 @@ bool read_count(std::FILE *file, std::uint64_t file_size, std::uint64_t &count) 
 
 enum class Piece { key, value };
 
-// Keeps the entries in a handle: arrays of count + 1 null slots each, so that a catalog rejected
-// halfway is released by the normal release path, and one malloc block per string.
+// The entries' bytes in memory, handed out piece by piece, never past the trailing count: every
+// length is checked against the bytes left. Each piece is NUL-terminated in place once the length
+// field that follows it has been read, since the terminator overwrites that field's first byte.
+class BlockReader {
+public:
+    BlockReader(char *block, std::uint64_t entry_bytes) : block_(block), bytes_left_(entry_bytes) {}
+
+    std::uint64_t bytes_left() const { return bytes_left_; }
+
+    // Reads one length field; the caller has checked that it fits.
+    std::uint64_t read_length() {
+        const std::uint64_t length = decode_length(reinterpret_cast<const unsigned char *>(block_ + at_));
+        terminate_previous();
+        at_ += length_field_size;
+        bytes_left_ -= length_field_size;
+        return length;
+    }
+    // The next `length` bytes; the caller has checked that they fit.
+    char *take(std::uint64_t length) {
+        char *piece = block_ + at_;
+        at_ += static_cast<std::size_t>(length);
+        bytes_left_ -= length;
+        end_of_previous_ = at_;
+        return piece;
+    }
+    // Terminates the last piece: the byte after it is unused or the count's, read already.
+    void finish() { terminate_previous(); }
+
+private:
+    void terminate_previous() {
+        if (end_of_previous_ != no_piece) block_[end_of_previous_] = '\0';
+        end_of_previous_ = no_piece;
+    }
+
+    static constexpr std::size_t no_piece = static_cast<std::size_t>(-1);
+    char *block_;
+    std::size_t at_ = 0;
+    std::uint64_t bytes_left_;
+    std::size_t end_of_previous_ = no_piece;
+};
+
+// Keeps the entries in a handle: arrays of count + 1 null slots each, and pointers into the block.
 class HandleStore {
 public:
     explicit HandleStore(i18n *handle) : handle_(handle) {}
@@ -167,14 +140,8 @@ public:
         handle_->index = static_cast<char **>(std::calloc(slots, sizeof(char *)));
         return handle_->handles && handle_->index;
     }
-    // Room for a piece's bytes, already NUL-terminated and owned by the handle.
-    char *place(std::uint64_t index, Piece piece, std::uint64_t length) {
-        if (length >= SIZE_MAX) return nullptr;
-        auto *text = static_cast<char *>(std::malloc(static_cast<std::size_t>(length) + 1));
-        if (!text) return nullptr;
-        text[length] = '\0';
+    void place(std::uint64_t index, Piece piece, char *text, std::uint64_t) {
         (piece == Piece::key ? handle_->index : handle_->handles)[index] = text;
-        return text;
     }
     void finish_entry(std::uint64_t) {}
 
@@ -188,60 +155,43 @@ public:
     explicit VisitorStore(CatalogVisitor &visitor) : visitor_(visitor) {}
 
     bool begin(std::uint64_t) { return true; }
-    char *place(std::uint64_t, Piece piece, std::uint64_t length) {
-        std::string &text = piece == Piece::key ? key_ : value_;
-        text.resize(static_cast<std::size_t>(length));
-        return text.data();
+    void place(std::uint64_t, Piece piece, const char *text, std::uint64_t length) {
+        (piece == Piece::key ? key_ : value_) = std::string_view(text, static_cast<std::size_t>(length));
     }
     void finish_entry(std::uint64_t index) { visitor_.entry(index, key_, value_); }
 
 private:
     CatalogVisitor &visitor_;
-    std::string key_;
-    std::string value_;
+    std::string_view key_;
+    std::string_view value_;
 };
 
-enum class PieceFault { field_past_end, field_unreadable, length_past_end, no_memory, bytes_unreadable };
+enum class PieceFault { field_past_end, length_past_end };
 
 // Kept apart from the reading so that the loop a load spends its time in stays small; the text is
 // built only here, when a piece is already known to be bad.
 bool piece_damaged(CatalogReport &report, std::uint64_t index, Piece piece, PieceFault fault, std::uint64_t length,
                    std::uint64_t bytes_left) {
     const std::string where = "entry " + std::to_string(index) + ": the " + (piece == Piece::key ? "key" : "value");
-    switch (fault) {
-    case PieceFault::field_past_end:
-        return damaged(report, where + " length field reaches past the entry count");
-    case PieceFault::field_unreadable:
-        return damaged(report, where + " length field cannot be read");
-    case PieceFault::length_past_end:
-        return damaged(report, where + " length " + std::to_string(length) + " reaches past the entry count (" +
-                                   std::to_string(bytes_left) + " bytes are left)");
-    case PieceFault::no_memory:
-        return damaged(report, where + " of " + std::to_string(length) + " bytes does not fit in memory");
-    case PieceFault::bytes_unreadable:
-        return damaged(report, where + " bytes cannot be read");
-    }
-    return false;
+    if (fault == PieceFault::field_past_end) return damaged(report, where + " length field reaches past the entry count");
+    return damaged(report, where + " length " + std::to_string(length) + " reaches past the entry count (" +
+                               std::to_string(bytes_left) + " bytes are left)");
 }
 
 // One key or value: its length field, then its bytes; each step one read and one check.
 template <class Store>
-bool read_piece(CatalogReader &in, Store &store, std::uint64_t index, Piece piece, CatalogReport &report) {
-    const auto fail = [&](PieceFault fault, std::uint64_t length) {
-        return piece_damaged(report, index, piece, fault, length, in.bytes_left());
-    };
-    if (in.bytes_left() < length_field_size) return fail(PieceFault::field_past_end, 0);
-    std::uint64_t length = 0;
-    if (!in.read_length(length)) return fail(PieceFault::field_unreadable, 0);
-    if (length > in.bytes_left()) return fail(PieceFault::length_past_end, length);
-    char *into = store.place(index, piece, length);
-    if (!into) return fail(PieceFault::no_memory, length);
-    if (!in.read_exactly(into, static_cast<std::size_t>(length))) return fail(PieceFault::bytes_unreadable, length);
+bool read_piece(BlockReader &in, Store &store, std::uint64_t index, Piece piece, CatalogReport &report) {
+    if (in.bytes_left() < length_field_size) return piece_damaged(report, index, piece, PieceFault::field_past_end, 0, in.bytes_left());
+    const std::uint64_t length = in.read_length();
+    if (length > in.bytes_left()) return piece_damaged(report, index, piece, PieceFault::length_past_end, length, in.bytes_left());
+    store.place(index, piece, in.take(length), length);
     return true;
 }
 
+// The count and the sizes, checked before anything is allocated; then the file from its entries
+// on, read in one go into one block that `block` then owns, and the entries, pointers into it.
 template <class Store>
-bool read_entries(std::FILE *file, Store &store, CatalogReport &report) {
+bool read_entries(std::FILE *file, Store &store, MallocString &block, std::size_t &block_size, CatalogReport &report) {
     std::uint64_t file_size = 0;
     if (!query_stream_size(file, file_size)) return damaged(report, "its size cannot be found");
     if (file_size < empty_catalog_size) {
@@ -257,23 +207,37 @@ bool read_entries(std::FILE *file, Store &store, CatalogReport &report) {
         return damaged(report, "the entry count " + std::to_string(report.count) + " is more than the " +
                                    std::to_string(max_catalog_entries) + " entries a handle can hold");
     }
+    const std::uint64_t bytes = file_size - catalog_header_size;  // the entries and the count
+    if (bytes > SIZE_MAX) return damaged(report, "the file does not fit in memory");
+    block_size = static_cast<std::size_t>(bytes);
+    block.reset(static_cast<char *>(std::malloc(block_size)));
+    if (!block) return damaged(report, "the file of " + std::to_string(file_size) + " bytes does not fit in memory");
+    if (std::fread(block.get(), 1, block_size, file) != block_size) return damaged(report, "its entries cannot be read");
     if (!store.begin(report.count)) return damaged(report, "its entry count does not fit in memory");
-    CatalogReader in{file, entry_bytes};
+    BlockReader in{block.get(), entry_bytes};
     for (std::uint64_t i = 0; i < report.count; ++i) {
-        // The key goes in first, so that a missing value leaves nothing unowned.
         if (!read_piece(in, store, i, Piece::key, report)) return false;
         if (!read_piece(in, store, i, Piece::value, report)) return false;
         store.finish_entry(i);
     }
+    in.finish();
     report.unused_bytes = in.bytes_left();
     return true;
 }
 
 // The header, then the entries; fills `report` and gives its verdict.
 template <class Store>
-LoadVerdict read_catalog_into(std::FILE *file, Store &store, CatalogReport &report) {
-    if (check_header(file, report) && read_entries(file, store, report)) report.verdict = LoadVerdict::loaded;
+LoadVerdict read_catalog_into(std::FILE *file, Store &store, MallocString &block, std::size_t &block_size,
+                              CatalogReport &report) {
+    if (check_header(file, report) && read_entries(file, store, block, block_size, report)) report.verdict = LoadVerdict::loaded;
     return report.verdict;
+}
+
+// Releases what a load made before it failed: the arrays and the record; the block goes with its holder.
+void release_unloaded(LoadedCatalog *loaded) {
+    std::free(loaded->record.index);
+    std::free(loaded->record.handles);
+    std::free(loaded);
 }
 
 }  // namespace
@@ -295,27 +259,34 @@ LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report) 
     CatalogReport local;
     CatalogReport &result = report ? *report : local;
     result = CatalogReport{};
-    i18n *loaded = create_handle();
+    auto *loaded = static_cast<LoadedCatalog *>(std::calloc(1, sizeof(LoadedCatalog)));
     if (!loaded) {
         std::fclose(file);
         damaged(result, "not enough memory for a handle");
         return result.verdict;
     }
-    HandleStore store{loaded};
-    if (read_catalog_into(file, store, result) != LoadVerdict::loaded) {
-        release_handle(loaded);
+    HandleStore store{&loaded->record};
+    MallocString block;
+    std::size_t block_size = 0;
+    if (read_catalog_into(file, store, block, block_size, result) != LoadVerdict::loaded) {
+        release_unloaded(loaded);
         std::fclose(file);
         return result.verdict;
     }
-    loaded->fp = file;
-    *handle = loaded;
+    loaded->block = block.release();
+    loaded->block_size = block_size;
+    loaded->record.fp = file;  // from here on the record is a loaded one
+    loaded->index = vellix_index_build(&loaded->record);
+    *handle = &loaded->record;
     return LoadVerdict::loaded;
 }
 
 CatalogReport read_catalog(std::FILE *file, CatalogVisitor &visitor) {
     CatalogReport report;
     VisitorStore store{visitor};
-    read_catalog_into(file, store, report);
+    MallocString block;
+    std::size_t block_size = 0;
+    read_catalog_into(file, store, block, block_size, report);
     return report;
 }
 

@@ -1,6 +1,7 @@
 #include "catalog_table.h"
 
 #include "i18nutil.h"
+#include "loaded_catalog.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -42,16 +43,27 @@ i18n *create_handle() {
 
 void release_handle(i18n *handle) {
     if (!handle) return;
+    // A loaded handle's strings live in its block, but vellix_add may have appended others.
+    LoadedCatalog *loaded = loaded_catalog_of(handle);
+    const auto owned = [loaded](const char *text) { return !loaded || !in_block(*loaded, text); };
     if (handle->fp) std::fclose(handle->fp);
     if (handle->handles) {
-        for (char **value = handle->handles; *value; ++value) std::free(*value);
+        for (char **value = handle->handles; *value; ++value) {
+            if (owned(*value)) std::free(*value);
+        }
         std::free(handle->handles);
     }
     if (handle->index) {
-        for (char **key = handle->index; *key; ++key) std::free(*key);
+        for (char **key = handle->index; *key; ++key) {
+            if (owned(*key)) std::free(*key);
+        }
         std::free(handle->index);
     }
-    std::free(handle);
+    if (loaded) {
+        vellix_index_free(loaded->index);
+        std::free(loaded->block);
+    }
+    std::free(handle);  // the record, or the loaded catalog it begins
 }
 
 std::size_t count_entries(const i18n *handle) {

@@ -5,6 +5,7 @@
 #include "catalog_table.h"
 #include "catalog_writer.h"
 #include "file_system.h"
+#include "loaded_catalog.h"
 #include "plural_rule.h"
 
 #include <cstdio>
@@ -33,9 +34,16 @@ void vellix_add(i18n *i18n, const char *key, const char *value) {
 
 const char *vellix_get(const i18n *i18n, const char *key, const char *fallback) {
     if (!i18n || !i18n->handles || !i18n->index || !key) return fallback;
+    std::size_t first = 0;
+    // A loaded catalog has an index over what it loaded; entries vellix_add appended come after.
+    if (const vellix::LoadedCatalog *loaded = vellix::loaded_catalog_of(i18n); loaded && loaded->index) {
+        if (const char *value = vellix_index_get(loaded->index, key, nullptr)) return value;
+        first = vellix::indexed_entries(loaded->index);
+    }
+    // The first byte decides most comparisons without a call.
     char *const *keys = i18n->index;
-    for (std::size_t i = 0; keys[i]; ++i) {
-        if (std::strcmp(keys[i], key) == 0) return i18n->handles[i];
+    for (std::size_t i = first; keys[i]; ++i) {
+        if (keys[i][0] == key[0] && std::strcmp(keys[i], key) == 0) return i18n->handles[i];
     }
     return fallback;
 }

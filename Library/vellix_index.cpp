@@ -1,6 +1,7 @@
 #include "vellix_index.h"
 
 #include "catalog_table.h"
+#include "loaded_catalog.h"
 #include "plural_rule.h"
 
 #include <cstdint>
@@ -17,32 +18,51 @@ struct Slot {
     std::uint32_t entry_plus_one;
 };
 
-// Hashes a key a word at a time, its length mixed in first.
-std::uint64_t hash_key(const char *key) {
+// 64 x 64 bits multiplied, the halves of the product folded together.
+std::uint64_t fold_multiply(std::uint64_t a, std::uint64_t b) {
+#if defined(__SIZEOF_INT128__)
+    const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+#else
+    const std::uint64_t low = a * b;
+    return low ^ (low >> 29) ^ ((a >> 32) * (b >> 32));
+#endif
+}
+
+constexpr std::uint64_t mix_a = 0xA0761D6478BD642Fu;
+constexpr std::uint64_t mix_b = 0xE7037ED1A0B428DBu;
+
+// Hashes a key a word at a time under a seed of the index's own: without the seed, keys cannot be
+// made to collide on purpose, so that building stays near-linear whatever the keys are.
+std::uint64_t hash_key(const char *key, std::uint64_t seed) {
     const std::size_t length = std::strlen(key);
-    std::uint64_t hash = 0x9E3779B97F4A7C15u ^ length;
+    std::uint64_t hash = seed ^ fold_multiply(length ^ mix_a, seed ^ mix_b);
     std::size_t offset = 0;
     for (; length - offset >= 8; offset += 8) {
         std::uint64_t word;
         std::memcpy(&word, key + offset, 8);
-        hash = (hash ^ word) * 0xFF51AFD7ED558CCDu;
-        hash ^= hash >> 32;
+        hash = fold_multiply(word ^ mix_a, hash ^ mix_b);
     }
     std::uint64_t tail = 0;
     std::memcpy(&tail, key + offset, length - offset);
-    hash = (hash ^ tail) * 0xC4CEB9FE1A85EC53u;
-    hash ^= hash >> 29;
-    hash *= 0xFF51AFD7ED558CCDu;
-    return hash ^ (hash >> 32);
+    return fold_multiply(tail ^ hash ^ mix_a, seed ^ mix_b ^ length);
+}
+
+// A seed that differs between processes and indexes without any global state: the addresses of
+// the index and of the stack, which address-space randomization moves.
+std::uint64_t seed_for(const void *index) {
+    const int on_stack = 0;
+    return fold_multiply(reinterpret_cast<std::uintptr_t>(index) ^ mix_a, reinterpret_cast<std::uintptr_t>(&on_stack) ^ mix_b);
 }
 
 }  // namespace
 
 // The record and its table are one allocation: the slots follow the record.
 struct vellix_index {
-    char *const *keys;    // the handle's arrays, borrowed
-    char *const *values;
+    const i18n *handle;   // its arrays are read at each lookup, so that appending keeps them valid
+    std::size_t entries;  // how many of the handle's entries are indexed
     std::size_t mask;     // slots - 1; the slot count is a power of two
+    std::uint64_t seed;
     vellix::PluralRule *rule;  // the header's plural rule, parsed at build; owned
 
     Slot *slots() { return reinterpret_cast<Slot *>(this + 1); }
@@ -63,9 +83,10 @@ vellix_index *vellix_index_build(const i18n *handle) {
     const std::size_t bytes = sizeof(vellix_index) + slot_count * sizeof(Slot);
     auto *index = static_cast<vellix_index *>(std::calloc(1, bytes));
     if (!index) return nullptr;
-    index->keys = handle->index;
-    index->values = handle->handles;
+    index->handle = handle;
+    index->entries = entry_count;
     index->mask = slot_count - 1;
+    index->seed = seed_for(index);
     try {
         index->rule = new vellix::PluralRule(vellix::PluralRule::of_header(vellix_get(handle, "", nullptr)));
     } catch (const std::bad_alloc &) {
@@ -75,7 +96,7 @@ vellix_index *vellix_index_build(const i18n *handle) {
 
     for (std::size_t entry = 0; entry < entry_count; ++entry) {
         const char *key = handle->index[entry];
-        const std::uint64_t hash = hash_key(key);
+        const std::uint64_t hash = hash_key(key, index->seed);
         const auto tag = static_cast<std::uint32_t>(hash >> 32);
         for (std::size_t slot = hash & index->mask;; slot = (slot + 1) & index->mask) {
             Slot &candidate = index->slots()[slot];
@@ -92,13 +113,14 @@ vellix_index *vellix_index_build(const i18n *handle) {
 
 const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback) {
     if (!index || !key) return fallback;
-    const std::uint64_t hash = hash_key(key);
+    const std::uint64_t hash = hash_key(key, index->seed);
     const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    char *const *keys = index->handle->index;
     for (std::size_t slot = hash & index->mask;; slot = (slot + 1) & index->mask) {
         const Slot &candidate = index->slots()[slot];
         if (candidate.entry_plus_one == 0) return fallback;
         const std::size_t entry = candidate.entry_plus_one - 1;
-        if (candidate.hash_tag == tag && std::strcmp(index->keys[entry], key) == 0) return index->values[entry];
+        if (candidate.hash_tag == tag && std::strcmp(keys[entry], key) == 0) return index->handle->handles[entry];
     }
 }
 
@@ -122,3 +144,9 @@ void vellix_index_free(vellix_index *index) {
 }
 
 }  // extern "C"
+
+namespace vellix {
+
+std::size_t indexed_entries(const vellix_index *index) { return index->entries; }
+
+}  // namespace vellix

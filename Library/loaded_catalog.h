@@ -1,0 +1,37 @@
+// A handle made by the loader: the public record, then what only the loader's handles have: the
+// file's bytes in one block, every key and value a string terminated in place inside it, and an
+// index for lookups. A record says it is one of these by its file (`fp`), which only the loader sets;
+// a record with a null `fp` is never read past its three public fields.
+#ifndef VELLIX_LOADED_CATALOG_H
+#define VELLIX_LOADED_CATALOG_H
+
+#include "vellix.h"
+#include "vellix_index.h"
+
+#include <cstddef>
+
+namespace vellix {
+
+struct LoadedCatalog {
+    i18n record;  // first, so that a pointer to the record is a pointer to this
+    char *block;  // the file from its entries on; malloc memory
+    std::size_t block_size;
+    vellix_index *index;  // over the loaded entries; null when memory ran out (lookups then walk)
+};
+
+// The loader's part of a handle, or null for any other record.
+inline LoadedCatalog *loaded_catalog_of(const i18n *handle) {
+    return handle && handle->fp ? reinterpret_cast<LoadedCatalog *>(const_cast<i18n *>(handle)) : nullptr;
+}
+
+// How many of its handle's entries an index covers (entries appended later are not in it).
+std::size_t indexed_entries(const vellix_index *index);
+
+// Whether a string lives in the loaded block (rather than being one vellix_add appended).
+inline bool in_block(const LoadedCatalog &loaded, const char *text) {
+    return text >= loaded.block && text < loaded.block + loaded.block_size;
+}
+
+}  // namespace vellix
+
+#endif
