@@ -26,9 +26,16 @@ inline void encode_length(std::uint64_t length, unsigned char (&bytes)[length_fi
 }
 
 inline std::uint64_t decode_length(const unsigned char *bytes) {
+#if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_WIN32)
+    // The file's order is the machine's: one unaligned load, which a load of many entries feels.
+    std::uint64_t length;
+    std::memcpy(&length, bytes, sizeof length);
+    return length;
+#else
     std::uint64_t length = 0;
     for (std::size_t i = length_field_size; i-- > 0;) length = length << 8 | bytes[i];
     return length;
+#endif
 }
 
 }  // namespace vellix

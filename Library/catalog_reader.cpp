@@ -259,7 +259,8 @@ LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report) 
     CatalogReport local;
     CatalogReport &result = report ? *report : local;
     result = CatalogReport{};
-    auto *loaded = static_cast<LoadedCatalog *>(std::calloc(1, sizeof(LoadedCatalog)));
+    void *memory = std::calloc(1, sizeof(LoadedCatalog));
+    auto *loaded = memory ? new (memory) LoadedCatalog{} : nullptr;  // released with free(): nothing to destroy
     if (!loaded) {
         std::fclose(file);
         damaged(result, "not enough memory for a handle");
@@ -275,8 +276,8 @@ LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report) 
     }
     loaded->block = block.release();
     loaded->block_size = block_size;
+    loaded->loaded_entries = static_cast<std::size_t>(result.count);
     loaded->record.fp = file;  // from here on the record is a loaded one
-    loaded->index = vellix_index_build(&loaded->record);
     *handle = &loaded->record;
     return LoadVerdict::loaded;
 }

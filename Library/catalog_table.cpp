@@ -43,24 +43,20 @@ i18n *create_handle() {
 
 void release_handle(i18n *handle) {
     if (!handle) return;
-    // A loaded handle's strings live in its block, but vellix_add may have appended others.
+    // A loaded handle's first entries live in its block; vellix_add may have appended others.
     LoadedCatalog *loaded = loaded_catalog_of(handle);
-    const auto owned = [loaded](const char *text) { return !loaded || !in_block(*loaded, text); };
+    const std::size_t first_owned = loaded ? loaded->loaded_entries : 0;
     if (handle->fp) std::fclose(handle->fp);
     if (handle->handles) {
-        for (char **value = handle->handles; *value; ++value) {
-            if (owned(*value)) std::free(*value);
-        }
+        for (char **value = handle->handles + first_owned; *value; ++value) std::free(*value);
         std::free(handle->handles);
     }
     if (handle->index) {
-        for (char **key = handle->index; *key; ++key) {
-            if (owned(*key)) std::free(*key);
-        }
+        for (char **key = handle->index + first_owned; *key; ++key) std::free(*key);
         std::free(handle->index);
     }
     if (loaded) {
-        vellix_index_free(loaded->index);
+        vellix_index_free(loaded->index.load());
         std::free(loaded->block);
     }
     std::free(handle);  // the record, or the loaded catalog it begins

@@ -8,6 +8,7 @@
 #include "vellix.h"
 #include "vellix_index.h"
 
+#include <atomic>
 #include <cstddef>
 
 namespace vellix {
@@ -16,8 +17,15 @@ struct LoadedCatalog {
     i18n record;  // first, so that a pointer to the record is a pointer to this
     char *block;  // the file from its entries on; malloc memory
     std::size_t block_size;
-    vellix_index *index;  // over the loaded entries; null when memory ran out (lookups then walk)
+    std::size_t loaded_entries;  // entries [0, loaded_entries) point into the block
+    // Over the loaded entries, built by the first lookup; null until then, or when memory ran out
+    // (lookups then walk). Atomic, since lookups may run in several threads at once.
+    std::atomic<vellix_index *> index;
 };
+
+// The catalog's index, built now if no lookup has built it yet; null when memory runs out. Safe
+// when several threads look up at once: one build wins, the others are released.
+vellix_index *index_of(LoadedCatalog &loaded);
 
 // The loader's part of a handle, or null for any other record.
 inline LoadedCatalog *loaded_catalog_of(const i18n *handle) {

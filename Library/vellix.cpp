@@ -36,9 +36,11 @@ const char *vellix_get(const i18n *i18n, const char *key, const char *fallback) 
     if (!i18n || !i18n->handles || !i18n->index || !key) return fallback;
     std::size_t first = 0;
     // A loaded catalog has an index over what it loaded; entries vellix_add appended come after.
-    if (const vellix::LoadedCatalog *loaded = vellix::loaded_catalog_of(i18n); loaded && loaded->index) {
-        if (const char *value = vellix_index_get(loaded->index, key, nullptr)) return value;
-        first = vellix::indexed_entries(loaded->index);
+    if (vellix::LoadedCatalog *loaded = vellix::loaded_catalog_of(i18n)) {
+        if (const vellix_index *index = vellix::index_of(*loaded)) {
+            if (const char *value = vellix_index_get(index, key, nullptr)) return value;
+            first = vellix::indexed_entries(index);
+        }
     }
     // The first byte decides most comparisons without a call.
     char *const *keys = i18n->index;

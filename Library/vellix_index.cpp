@@ -55,6 +55,15 @@ std::uint64_t seed_for(const void *index) {
     return fold_multiply(reinterpret_cast<std::uintptr_t>(index) ^ mix_a, reinterpret_cast<std::uintptr_t>(&on_stack) ^ mix_b);
 }
 
+// The header entry's text by a walk: vellix_get on a loaded handle would ask for this very index.
+const char *header_of(const i18n *handle) {
+    if (!handle->index || !handle->handles) return nullptr;
+    for (std::size_t i = 0; handle->index[i]; ++i) {
+        if (handle->index[i][0] == '\0') return handle->handles[i];
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 // The record and its table are one allocation: the slots follow the record.
@@ -88,7 +97,7 @@ vellix_index *vellix_index_build(const i18n *handle) {
     index->mask = slot_count - 1;
     index->seed = seed_for(index);
     try {
-        index->rule = new vellix::PluralRule(vellix::PluralRule::of_header(vellix_get(handle, "", nullptr)));
+        index->rule = new vellix::PluralRule(vellix::PluralRule::of_header(header_of(handle)));
     } catch (const std::bad_alloc &) {
         std::free(index);
         return nullptr;
@@ -148,5 +157,15 @@ void vellix_index_free(vellix_index *index) {
 namespace vellix {
 
 std::size_t indexed_entries(const vellix_index *index) { return index->entries; }
+
+vellix_index *index_of(LoadedCatalog &loaded) {
+    vellix_index *index = loaded.index.load(std::memory_order_acquire);
+    if (index) return index;
+    vellix_index *built = vellix_index_build(&loaded.record);
+    if (!built) return nullptr;
+    if (loaded.index.compare_exchange_strong(index, built, std::memory_order_acq_rel)) return built;
+    vellix_index_free(built);  // another thread's build won; `index` now holds it
+    return index;
+}
 
 }  // namespace vellix
