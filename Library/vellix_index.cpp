@@ -103,9 +103,21 @@ vellix_index *vellix_index_build(const i18n *handle) {
         return nullptr;
     }
 
+    // Slots land at random: the hashes of a batch of keys come first, and each one's slot is
+    // fetched from memory while the others are placed, instead of one wait per key.
+    constexpr std::size_t batch = 16;
+    std::uint64_t hashes[batch];
     for (std::size_t entry = 0; entry < entry_count; ++entry) {
+        if (entry % batch == 0) {
+            for (std::size_t i = 0; i < batch && entry + i < entry_count; ++i) {
+                hashes[i] = hash_key(handle->index[entry + i], index->seed);
+#if defined(__GNUC__)
+                __builtin_prefetch(&index->slots()[hashes[i] & index->mask]);
+#endif
+            }
+        }
         const char *key = handle->index[entry];
-        const std::uint64_t hash = hash_key(key, index->seed);
+        const std::uint64_t hash = hashes[entry % batch];
         const auto tag = static_cast<std::uint32_t>(hash >> 32);
         for (std::size_t slot = hash & index->mask;; slot = (slot + 1) & index->mask) {
             Slot &candidate = index->slots()[slot];
