@@ -14,18 +14,8 @@ command -v msgfmt >/dev/null || { echo "compile_bench: msgfmt not found (package
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# best_seconds CMD...: the fastest of $runs wall-clock times, in seconds.
-best_seconds() {
-    local best="" start end elapsed
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        "$@" >/dev/null
-        end=$(date +%s%N)
-        elapsed=$((end - start))
-        if [ -z "$best" ] || [ "$elapsed" -lt "$best" ]; then best=$elapsed; fi
-    done
-    awk -v ns="$best" 'BEGIN { printf "%.4f", ns / 1e9 }'
-}
+# shellcheck source=bench/best_seconds.sh
+source "$(dirname "$0")/best_seconds.sh"
 
 # peak_kib CMD...: the largest resident set of one run, in KiB.
 peak_kib() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1; }

@@ -16,17 +16,8 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-best_seconds() {
-    local best="" start end elapsed
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1
-        end=$(date +%s%N)
-        elapsed=$((end - start))
-        if [ -z "$best" ] || [ "$elapsed" -lt "$best" ]; then best=$elapsed; fi
-    done
-    awk -v ns="$best" 'BEGIN { printf "%.4f", ns / 1e9 }'
-}
+# shellcheck source=bench/best_seconds.sh
+source "$(dirname "$0")/best_seconds.sh"
 
 # The source tree: each file a function of lookups, plain and plural, some over several lines.
 awk -v files="$files" -v calls="$calls" -v dir="$work/src" 'BEGIN {

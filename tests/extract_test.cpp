@@ -13,16 +13,11 @@
 namespace {
 
 using vellix_test::RunResult;
+using vellix_test::run_tool;
 using vellix_test::TempDir;
 using vellix_test::write_file;
 
 const std::string vellix_tool = VELLIX_TOOL_PATH;
-
-RunResult run_tool(const std::vector<std::string> &arguments) {
-    std::vector<std::string> argv{"vellix"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return vellix_test::run_program(vellix_tool, argv);
-}
 
 // The entries of a PO text, header left out, as "context|id|plural" in file order.
 struct Entries : vellix::PoSink {

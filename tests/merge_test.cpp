@@ -15,21 +15,12 @@
 namespace {
 
 using vellix_test::RunResult;
+using vellix_test::run_tool;
+using vellix_test::text_of;
 using vellix_test::TempDir;
 using vellix_test::write_file;
 
 const std::string vellix_tool = VELLIX_TOOL_PATH;
-
-RunResult run_tool(const std::vector<std::string> &arguments) {
-    std::vector<std::string> argv{"vellix"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return vellix_test::run_program(vellix_tool, argv);
-}
-
-std::string text_of(const std::string &path) {
-    const vellix_test::Bytes bytes = vellix_test::read_file(path);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 // Each entry as "ctx|id|translations|flags|previous", obsolete ones marked "~", the header left out.
 struct Shown : vellix::PoSink {

@@ -21,17 +21,12 @@ namespace {
 using vellix_test::Handle;
 using vellix_test::read_file;
 using vellix_test::RunResult;
+using vellix_test::run_tool;
 using vellix_test::TempDir;
 using vellix_test::write_file;
 
 const std::string vellix_tool = VELLIX_TOOL_PATH;
 const std::string vellmake = VELLMAKE_PATH;
-
-RunResult run_tool(const std::vector<std::string> &arguments) {
-    std::vector<std::string> argv{"vellix"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return vellix_test::run_program(vellix_tool, argv);
-}
 
 // Loads a catalog file the way a program does, through NLSPATH.
 Handle load(const TempDir &dir, const std::string &name) {

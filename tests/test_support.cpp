@@ -57,6 +57,11 @@ void write_file(const std::string &path, std::string_view bytes) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string text_of(const std::string &path) {
+    const Bytes bytes = read_file(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 Bytes to_bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
 std::string every_byte_but_nul() {

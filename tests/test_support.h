@@ -62,6 +62,18 @@ struct RunResult {
 // Runs `program` with `args` (args[0] is what the program sees as its own name).
 RunResult run_program(const std::string &program, const std::vector<std::string> &args);
 
+#ifdef VELLIX_TOOL_PATH
+// Runs the companion program with `arguments`, under the name "vellix".
+inline RunResult run_tool(const std::vector<std::string> &arguments) {
+    std::vector<std::string> argv{"vellix"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return run_program(VELLIX_TOOL_PATH, argv);
+}
+#endif
+
+// A whole file as a string.
+std::string text_of(const std::string &path);
+
 // Sets or removes an environment variable of this process.
 void set_env(const char *name, const std::string &value);
 void unset_env(const char *name);
