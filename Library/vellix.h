@@ -23,8 +23,11 @@ extern "C" {
 
 /* The catalog record. `index` holds the keys and `handles` the values, in entry order, each array
    ending with one null slot; entry i is (index[i], handles[i]). A fresh handle has both arrays null.
-   `fp` is the catalog file the handle was loaded from (null otherwise), open until vellix_free.
-   Everything the record points to is malloc memory owned by the handle. */
+   `fp` is the catalog file the handle was loaded from (null otherwise), open until vellix_free;
+   only the library sets it. The arrays are malloc memory owned by the handle. A loaded handle's
+   keys and values live in one block the library allocated behind the record: never free, realloc
+   or write to them (nor past their NUL); strings vellix_add appended are malloc memory of their own.
+   A record you assemble yourself (with a null `fp`) is read only through its three fields. */
 typedef struct i18n {
     FILE *fp;
     char **handles;
