@@ -4,6 +4,8 @@
 #include "catalog_table.h"
 #include "loaded_catalog.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -87,47 +89,6 @@ bool read_count(std::FILE *file, std::uint64_t file_size, std::uint64_t &count) 
 
 enum class Piece { key, value };
 
-// The entries' bytes in memory, handed out piece by piece, never past the trailing count: every
-// length is checked against the bytes left. Each piece is NUL-terminated in place once the length
-// field that follows it has been read, since the terminator overwrites that field's first byte.
-class BlockReader {
-public:
-    BlockReader(char *block, std::uint64_t entry_bytes) : block_(block), bytes_left_(entry_bytes) {}
-
-    std::uint64_t bytes_left() const { return bytes_left_; }
-
-    // Reads one length field; the caller has checked that it fits.
-    std::uint64_t read_length() {
-        const std::uint64_t length = decode_length(reinterpret_cast<const unsigned char *>(block_ + at_));
-        terminate_previous();
-        at_ += length_field_size;
-        bytes_left_ -= length_field_size;
-        return length;
-    }
-    // The next `length` bytes; the caller has checked that they fit.
-    char *take(std::uint64_t length) {
-        char *piece = block_ + at_;
-        at_ += static_cast<std::size_t>(length);
-        bytes_left_ -= length;
-        end_of_previous_ = at_;
-        return piece;
-    }
-    // Terminates the last piece: the byte after it is unused or the count's, read already.
-    void finish() { terminate_previous(); }
-
-private:
-    void terminate_previous() {
-        if (end_of_previous_ != no_piece) block_[end_of_previous_] = '\0';
-        end_of_previous_ = no_piece;
-    }
-
-    static constexpr std::size_t no_piece = static_cast<std::size_t>(-1);
-    char *block_;
-    std::size_t at_ = 0;
-    std::uint64_t bytes_left_;
-    std::size_t end_of_previous_ = no_piece;
-};
-
 // Keeps the entries in a handle: arrays of count + 1 null slots each, and pointers into the block.
 class HandleStore {
 public:
@@ -140,10 +101,10 @@ public:
         handle_->index = static_cast<char **>(std::calloc(slots, sizeof(char *)));
         return handle_->handles && handle_->index;
     }
-    void place(std::uint64_t index, Piece piece, char *text, std::uint64_t) {
-        (piece == Piece::key ? handle_->index : handle_->handles)[index] = text;
+    void entry(std::uint64_t index, char *key, std::uint64_t, char *value, std::uint64_t) {
+        handle_->index[index] = key;
+        handle_->handles[index] = value;
     }
-    void finish_entry(std::uint64_t) {}
 
 private:
     i18n *handle_;
@@ -155,15 +116,13 @@ public:
     explicit VisitorStore(CatalogVisitor &visitor) : visitor_(visitor) {}
 
     bool begin(std::uint64_t) { return true; }
-    void place(std::uint64_t, Piece piece, const char *text, std::uint64_t length) {
-        (piece == Piece::key ? key_ : value_) = std::string_view(text, static_cast<std::size_t>(length));
+    void entry(std::uint64_t index, const char *key, std::uint64_t key_length, const char *value, std::uint64_t value_length) {
+        visitor_.entry(index, std::string_view(key, static_cast<std::size_t>(key_length)),
+                       std::string_view(value, static_cast<std::size_t>(value_length)));
     }
-    void finish_entry(std::uint64_t index) { visitor_.entry(index, key_, value_); }
 
 private:
     CatalogVisitor &visitor_;
-    std::string_view key_;
-    std::string_view value_;
 };
 
 enum class PieceFault { field_past_end, length_past_end };
@@ -178,13 +137,67 @@ bool piece_damaged(CatalogReport &report, std::uint64_t index, Piece piece, Piec
                                std::to_string(bytes_left) + " bytes are left)");
 }
 
-// One key or value: its length field, then its bytes; each step one read and one check.
+// The entries in memory, never read past the trailing count: each length field and each length is
+// checked against the bytes left before it is used. Each piece is NUL-terminated in place once the
+// length field after it has been read, since the terminator overwrites that field's first byte. One
+// loop over local variables: a load spends its time here.
 template <class Store>
-bool read_piece(BlockReader &in, Store &store, std::uint64_t index, Piece piece, CatalogReport &report) {
-    if (in.bytes_left() < length_field_size) return piece_damaged(report, index, piece, PieceFault::field_past_end, 0, in.bytes_left());
-    const std::uint64_t length = in.read_length();
-    if (length > in.bytes_left()) return piece_damaged(report, index, piece, PieceFault::length_past_end, length, in.bytes_left());
-    store.place(index, piece, in.take(length), length);
+bool read_entries_in(char *block, std::uint64_t entry_bytes, std::uint64_t count, Store &store, CatalogReport &report) {
+    std::size_t at = 0;
+    std::uint64_t left = entry_bytes;
+    char *unterminated = nullptr;  // the end of the last piece read
+    const auto field = [&](std::uint64_t index, Piece piece, std::uint64_t &length) {
+        if (left < length_field_size) return piece_damaged(report, index, piece, PieceFault::field_past_end, 0, left);
+        length = decode_length(reinterpret_cast<const unsigned char *>(block + at));
+        if (unterminated) *unterminated = '\0';
+        at += length_field_size;
+        left -= length_field_size;
+        if (length > left) return piece_damaged(report, index, piece, PieceFault::length_past_end, length, left);
+        return true;
+    };
+    for (std::uint64_t i = 0; i < count; ++i) {
+        std::uint64_t key_length = 0, value_length = 0;
+        if (!field(i, Piece::key, key_length)) return false;
+        char *key = block + at;
+        at += static_cast<std::size_t>(key_length);
+        left -= key_length;
+        unterminated = block + at;
+        if (!field(i, Piece::value, value_length)) return false;
+        char *value = block + at;
+        at += static_cast<std::size_t>(value_length);
+        left -= value_length;
+        unterminated = block + at;
+        store.entry(i, key, key_length, value, value_length);
+    }
+    // The byte after the last piece is unused or the count's, which was read before.
+    if (unterminated) *unterminated = '\0';
+    report.unused_bytes = left;
+    return true;
+}
+
+// The size of a regular file from its status, without moving the stream; false for anything else.
+bool regular_file_size(std::FILE *file, std::uint64_t &size) {
+#ifdef _WIN32
+    struct _stat64 status;
+    if (_fstat64(_fileno(file), &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG || status.st_size < 0) return false;
+#else
+    struct stat status;
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0) return false;
+#endif
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+// Files up to this size are read whole before their count is looked at.
+constexpr std::uint64_t read_at_once = std::uint64_t{64} << 20;
+
+// Reads the file from its entries on (where the stream stands after the header) into a new block.
+bool read_block(std::FILE *file, std::uint64_t bytes, MallocString &block, std::size_t &block_size, CatalogReport &report) {
+    if (bytes > SIZE_MAX) return damaged(report, "the file does not fit in memory");
+    block_size = static_cast<std::size_t>(bytes);
+    block.reset(static_cast<char *>(std::malloc(block_size)));
+    if (!block) return damaged(report, "the file of " + std::to_string(bytes + catalog_header_size) + " bytes does not fit in memory");
+    if (std::fread(block.get(), 1, block_size, file) != block_size) return damaged(report, "its entries cannot be read");
     return true;
 }
 
@@ -193,11 +206,26 @@ bool read_piece(BlockReader &in, Store &store, std::uint64_t index, Piece piece,
 template <class Store>
 bool read_entries(std::FILE *file, Store &store, MallocString &block, std::size_t &block_size, CatalogReport &report) {
     std::uint64_t file_size = 0;
-    if (!query_stream_size(file, file_size)) return damaged(report, "its size cannot be found");
+    bool moved = false;  // whether the stream no longer stands right after the header
+    if (!regular_file_size(file, file_size)) {
+        moved = true;
+        if (!query_stream_size(file, file_size)) return damaged(report, "its size cannot be found");
+    }
     if (file_size < empty_catalog_size) {
         return damaged(report, "the file holds " + std::to_string(file_size) + " bytes, fewer than the 15 of an empty catalog");
     }
-    if (!read_count(file, file_size, report.count)) return damaged(report, "its entry count cannot be read");
+    // A catalog of ordinary size is read whole at once, right after its header, and its count taken
+    // from the block; a large file has its count checked first, so that a damaged one claiming
+    // gigabytes is rejected before anything that size is allocated.
+    const std::uint64_t bytes = file_size - catalog_header_size;  // the entries and the count
+    const bool read_first = bytes <= read_at_once;
+    if (read_first && moved && !seek_to(file, catalog_header_size)) return damaged(report, "its entries cannot be read");
+    if (read_first && !read_block(file, bytes, block, block_size, report)) return false;
+    if (read_first) {
+        report.count = decode_length(reinterpret_cast<const unsigned char *>(block.get() + block_size - length_field_size));
+    } else if (!read_count(file, file_size, report.count)) {
+        return damaged(report, "its entry count cannot be read");
+    }
     const std::uint64_t entry_bytes = file_size - empty_catalog_size;
     if (report.count > entry_bytes / smallest_entry_size) {
         return damaged(report, "the entry count " + std::to_string(report.count) + " cannot fit in the " +
@@ -207,22 +235,9 @@ bool read_entries(std::FILE *file, Store &store, MallocString &block, std::size_
         return damaged(report, "the entry count " + std::to_string(report.count) + " is more than the " +
                                    std::to_string(max_catalog_entries) + " entries a handle can hold");
     }
-    const std::uint64_t bytes = file_size - catalog_header_size;  // the entries and the count
-    if (bytes > SIZE_MAX) return damaged(report, "the file does not fit in memory");
-    block_size = static_cast<std::size_t>(bytes);
-    block.reset(static_cast<char *>(std::malloc(block_size)));
-    if (!block) return damaged(report, "the file of " + std::to_string(file_size) + " bytes does not fit in memory");
-    if (std::fread(block.get(), 1, block_size, file) != block_size) return damaged(report, "its entries cannot be read");
+    if (!read_first && !read_block(file, bytes, block, block_size, report)) return false;
     if (!store.begin(report.count)) return damaged(report, "its entry count does not fit in memory");
-    BlockReader in{block.get(), entry_bytes};
-    for (std::uint64_t i = 0; i < report.count; ++i) {
-        if (!read_piece(in, store, i, Piece::key, report)) return false;
-        if (!read_piece(in, store, i, Piece::value, report)) return false;
-        store.finish_entry(i);
-    }
-    in.finish();
-    report.unused_bytes = in.bytes_left();
-    return true;
+    return read_entries_in(block.get(), entry_bytes, report.count, store, report);
 }
 
 // The header, then the entries; fills `report` and gives its verdict.
