@@ -186,8 +186,8 @@ std::FILE *open_regular_file(const char *path, PathKind &kind) {
         close(descriptor);
         return nullptr;
     }
-    const int flags = fcntl(descriptor, F_GETFL);
-    std::FILE *file = flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : fdopen(descriptor, "rb");
+    // O_NONBLOCK stays: it changes nothing for a regular file, and clearing it would cost two calls.
+    std::FILE *file = fdopen(descriptor, "rb");
     if (!file) {
         close(descriptor);
         return nullptr;

@@ -21,7 +21,13 @@ struct LoadedCatalog {
     // Over the loaded entries, built by the first lookup; null until then, or when memory ran out
     // (lookups then walk). Atomic, since lookups may run in several threads at once.
     std::atomic<vellix_index *> index;
+    // Lookups that walked: the index costs about ten walks to build, so it is built once a few
+    // lookups have shown that the program looks up more than once or twice.
+    std::atomic<unsigned> walks;
 };
+
+// Walks before the first lookup builds the index.
+constexpr unsigned walks_before_index = 8;
 
 // The catalog's index, built now if no lookup has built it yet; null when memory runs out. Safe
 // when several threads look up at once: one build wins, the others are released.

@@ -37,7 +37,9 @@ const char *vellix_get(const i18n *i18n, const char *key, const char *fallback) 
     std::size_t first = 0;
     // A loaded catalog has an index over what it loaded; entries vellix_add appended come after.
     if (vellix::LoadedCatalog *loaded = vellix::loaded_catalog_of(i18n)) {
-        if (const vellix_index *index = vellix::index_of(*loaded)) {
+        const bool walk_first = loaded->index.load(std::memory_order_acquire) == nullptr &&
+                                loaded->walks.fetch_add(1, std::memory_order_relaxed) < vellix::walks_before_index;
+        if (const vellix_index *index = walk_first ? nullptr : vellix::index_of(*loaded)) {
             if (const char *value = vellix_index_get(index, key, nullptr)) return value;
             first = vellix::indexed_entries(index);
         }
