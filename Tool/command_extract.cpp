@@ -1,8 +1,8 @@
 // vellix extract [-o OUTPUT] [--keyword=NAME:KEY,TEXT[,PLURAL]]... [--add-comments=TAG] FILE...:
 // the keys and texts of the lookups in C and C++ code, as a PO template.
-#include "catalog_output.h"
 #include "code_scanner.h"
 #include "commands.h"
+#include "po_file.h"
 #include "po_writer.h"
 #include "printf_format.h"
 #include "source_check.h"
@@ -28,15 +28,15 @@ const std::pair<const char *, Keyword> default_keywords[] = {
     {"vellix_get", {2, 3, 0}}, {"vellix_index_get", {2, 3, 0}}, {"vellix_nget", {2, 4, 5}}, {"vellix_index_nget", {2, 4, 5}}};
 
 // "NAME:KEY,TEXT[,PLURAL]"; false when it is not that.
-bool parse_keyword(const std::string &spec, std::string &name, Keyword &keyword) {
-    const std::size_t colon = spec.find(':');
+bool parse_keyword(const std::string &written, std::string &name, Keyword &keyword) {
+    const std::size_t colon = written.find(':');
     if (colon == std::string::npos || colon == 0) return false;
-    name = spec.substr(0, colon);
+    name = written.substr(0, colon);
     std::vector<std::size_t> positions;
     std::size_t at = colon + 1;
-    while (at <= spec.size()) {
-        const std::size_t comma = std::min(spec.find(',', at), spec.size());
-        const std::string number = spec.substr(at, comma - at);
+    while (at <= written.size()) {
+        const std::size_t comma = std::min(written.find(',', at), written.size());
+        const std::string number = written.substr(at, comma - at);
         if (number.empty() || number.size() > 3 || number.find_first_not_of("0123456789") != std::string::npos) return false;
         positions.push_back(std::stoul(number));
         if (positions.back() == 0) return false;
@@ -198,11 +198,7 @@ int run_extract(const Messages &messages, const Arguments &words) {
         std::fwrite(po.data(), 1, po.size(), stdout);
         return std::fflush(stdout) == 0 ? status_clean : messages.trouble("cannot write the output");
     }
-    const auto write = [&po](std::FILE *file) {
-        const bool written = std::fwrite(po.data(), 1, po.size(), file) == po.size();
-        return (std::fclose(file) == 0) && written;
-    };
-    if (!write_catalog_output(write, output.c_str())) return messages.file_trouble(output, "cannot write");
+    if (!write_text_file(output, po)) return messages.file_trouble(output, "cannot write");
     return status_clean;
 }
 
