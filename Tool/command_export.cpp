@@ -1,8 +1,6 @@
 // vellix export [--reference REFERENCE] INPUT: a catalog source or compiled catalog written as PO,
 // a template (msgstr empty) or, with the source-language reference, a translation.
-#include "catalog_format.h"
 #include "commands.h"
-#include "file_system.h"
 #include "plural_rule.h"
 #include "po_writer.h"
 #include "source_check.h"
@@ -10,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -58,12 +55,7 @@ private:
 };
 
 bool read_entries(const Messages &messages, const std::string &path, EntryList &entries) {
-    std::FILE *file = open_file(path.c_str(), "rb");
-    unsigned char magic[sizeof catalog_magic] = {};
-    const bool is_catalog = file && std::fread(magic, 1, sizeof magic, file) == sizeof magic &&
-                            std::memcmp(magic, catalog_magic, sizeof magic) == 0;
-    if (file) std::fclose(file);
-    if (is_catalog) {
+    if (has_catalog_magic(path)) {
         CatalogReport report;
         return read_catalog_or_report(messages, path, entries, report);
     }

@@ -74,14 +74,6 @@ struct StatisticsVisitor : CatalogVisitor {
     }
 };
 
-// Whether the file begins with the catalog magic; false also when it cannot be opened.
-bool has_catalog_magic(const std::string &path) {
-    FileHandle file{open_file(path.c_str(), "rb")};
-    unsigned char magic[sizeof catalog_magic];
-    return file && std::fread(magic, 1, sizeof magic, file.get()) == sizeof magic &&
-           std::memcmp(magic, catalog_magic, sizeof magic) == 0;
-}
-
 int stats_of_catalog(const Messages &messages, const std::string &path) {
     StatisticsVisitor visitor;
     CatalogReport report;

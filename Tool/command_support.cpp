@@ -29,6 +29,13 @@ std::string finding_lines(const std::string &path, std::uint64_t line, const cha
     return lines;
 }
 
+bool has_catalog_magic(const std::string &path) {
+    FileHandle file{open_file(path.c_str(), "rb")};
+    unsigned char magic[sizeof catalog_magic];
+    return file && std::fread(magic, 1, sizeof magic, file.get()) == sizeof magic &&
+           std::memcmp(magic, catalog_magic, sizeof magic) == 0;
+}
+
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file) {
     file = read_source_file(path.c_str());
     switch (file.result) {

@@ -49,6 +49,9 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 std::string finding_lines(const std::string &path, std::uint64_t line, const char *kind, const std::string &text,
                           const std::string &note_path = "", std::uint64_t note_line = 0, const std::string &note = "");
 
+// Whether the file begins with the catalog magic; false also when it cannot be opened.
+bool has_catalog_magic(const std::string &path);
+
 // Reads a source whole, or says why not (a compiled catalog is no source).
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file);
 
