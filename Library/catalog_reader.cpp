@@ -2,9 +2,8 @@
 
 #include "catalog_format.h"
 #include "catalog_table.h"
+#include "file_system.h"
 #include "loaded_catalog.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -175,19 +174,6 @@ bool read_entries_in(char *block, std::uint64_t entry_bytes, std::uint64_t count
     return true;
 }
 
-// The size of a regular file from its status, without moving the stream; false for anything else.
-bool regular_file_size(std::FILE *file, std::uint64_t &size) {
-#ifdef _WIN32
-    struct _stat64 status;
-    if (_fstat64(_fileno(file), &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG || status.st_size < 0) return false;
-#else
-    struct stat status;
-    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0) return false;
-#endif
-    size = static_cast<std::uint64_t>(status.st_size);
-    return true;
-}
-
 // Files up to this size are read whole before their count is looked at.
 constexpr std::uint64_t read_at_once = std::uint64_t{64} << 20;
 
@@ -207,7 +193,8 @@ template <class Store>
 bool read_entries(std::FILE *file, Store &store, MallocString &block, std::size_t &block_size, CatalogReport &report) {
     std::uint64_t file_size = 0;
     bool moved = false;  // whether the stream no longer stands right after the header
-    if (!regular_file_size(file, file_size)) {
+    bool regular = false;
+    if (!open_file_status(file, file_size, regular) || !regular) {
         moved = true;
         if (!query_stream_size(file, file_size)) return damaged(report, "its size cannot be found");
     }

@@ -5,6 +5,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <cwctype>
@@ -33,6 +34,20 @@ const char *describe_path_kind(PathKind kind) {
         return "a special file";
     }
     return "";
+}
+
+bool open_file_status(std::FILE *file, std::uint64_t &size, bool &regular) {
+#ifdef _WIN32
+    struct _stat64 status;
+    if (_fstat64(_fileno(file), &status) != 0 || status.st_size < 0) return false;
+    regular = (status.st_mode & _S_IFMT) == _S_IFREG;
+#else
+    struct stat status;
+    if (fstat(fileno(file), &status) != 0 || status.st_size < 0) return false;
+    regular = S_ISREG(status.st_mode);
+#endif
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
 }
 
 #ifdef _WIN32

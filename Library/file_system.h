@@ -4,6 +4,7 @@
 #ifndef VELLIX_FILE_SYSTEM_H
 #define VELLIX_FILE_SYSTEM_H
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -24,6 +25,10 @@ std::FILE *open_file(const char *path, const char *mode);
 // close-on-exec (not inherited on Windows) and, on Windows, lets other processes read, rename or
 // delete the file while it is open.
 std::FILE *open_regular_file(const char *path, PathKind &kind);
+
+// The size an open file's status gives, without moving the stream, and whether it is a regular
+// file (a pipe or a device has no size worth trusting); false when the status cannot be had.
+bool open_file_status(std::FILE *file, std::uint64_t &size, bool &regular);
 
 // The environment variable as UTF-8 (read as UTF-16 on Windows); false when it is not set.
 bool read_environment(const char *name, std::string &value);

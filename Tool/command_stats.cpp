@@ -1,14 +1,11 @@
 // vellix stats SOURCE|CATALOG...: the figures of each file, a source or a compiled catalog.
-#include "catalog_format.h"
 #include "commands.h"
-#include "file_system.h"
 #include "po_catalog.h"
 #include "source_check.h"
 #include "source_parser.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_set>

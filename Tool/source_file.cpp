@@ -2,7 +2,6 @@
 
 #include "file_system.h"
 
-#include <sys/stat.h>
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -28,22 +27,6 @@ char *allocate_source_buffer(std::size_t bytes) {
     }
 #endif
     return static_cast<char *>(std::malloc(bytes));
-}
-
-// The size of an open file, and whether it is a regular file (a pipe or a device has no size
-// worth trusting).
-bool query_open_file(std::FILE *file, std::uint64_t &size, bool &regular) {
-#ifdef _WIN32
-    struct _stat64 status;
-    if (_fstat64(_fileno(file), &status) != 0 || status.st_size < 0) return false;
-    regular = (status.st_mode & _S_IFMT) == _S_IFREG;
-#else
-    struct stat status;
-    if (fstat(fileno(file), &status) != 0 || status.st_size < 0) return false;
-    regular = S_ISREG(status.st_mode);
-#endif
-    size = static_cast<std::uint64_t>(status.st_size);
-    return true;
 }
 
 // Reads a pipe, FIFO or device to its end into one buffer that grows geometrically; `too_large`
@@ -78,7 +61,7 @@ bool query_file_size(const char *path, std::uint64_t &size) {
     std::FILE *file = open_file(path, "rb");
     if (!file) return false;
     bool regular = false;
-    const bool known = query_open_file(file, size, regular);
+    const bool known = open_file_status(file, size, regular);
     std::fclose(file);
     return known;
 }
@@ -100,7 +83,7 @@ SourceFile read_source_file(const char *path) {
     if (!file) return source;
     std::uint64_t size = 0;
     bool regular = false;
-    if (!query_open_file(file, size, regular)) {
+    if (!open_file_status(file, size, regular)) {
         std::fclose(file);
         return source;
     }
