@@ -10,13 +10,6 @@ namespace {
 constexpr unsigned long numbers_checked = 1000;
 constexpr std::size_t few = 4;
 
-std::string listed(const std::vector<std::string> &conversions) {
-    if (conversions.empty()) return "none";
-    std::string text;
-    for (const std::string &conversion : conversions) text += (text.empty() ? "" : " ") + conversion;
-    return text;
-}
-
 // Whether `translation` takes a leading part of the original's arguments, of the same types.
 bool takes_some_arguments(const PrintfFormat &original, const PrintfFormat &translation) {
     if (translation.argument_types.size() > original.argument_types.size()) return false;
@@ -58,8 +51,8 @@ std::vector<PoFinding> check_printf(const PoMessage &message, const std::vector<
             finding.text = "'" + name + "' is not a valid printf format, unlike '" + original_name + "': " + translation.invalid_because;
         } else if (lenient ? !takes_some_arguments(original, translation) : !same_arguments(original, translation)) {
             finding.text = "the printf conversions of '" + name + "' take other arguments than those of '" + original_name +
-                           "': " + original_name + " " + listed(original.conversions) + ", " + name + " " +
-                           listed(translation.conversions);
+                           "': " + original_name + " " + listed_conversions(original) + ", " + name + " " +
+                           listed_conversions(translation);
         } else {
             continue;
         }

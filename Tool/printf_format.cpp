@@ -1,5 +1,7 @@
 #include "printf_format.h"
 
+#include "text_escape.h"
+
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -180,6 +182,16 @@ PrintfFormat read_printf_format(std::string_view text) {
         }
     }
     return format;
+}
+
+std::string listed_conversions(const PrintfFormat &format) {
+    if (format.conversions.empty()) return "none";
+    std::string text;
+    for (const std::string &conversion : format.conversions) {
+        if (!text.empty()) text += ' ';
+        text += escape_bytes(conversion, false);  // a conversion is printable; this keeps it one line anyway
+    }
+    return text;
 }
 
 bool same_arguments(const PrintfFormat &left, const PrintfFormat &right) {

@@ -25,6 +25,9 @@ struct PrintfFormat {
 // prints such a sequence as it stands) and consumes nothing.
 PrintfFormat read_printf_format(std::string_view text);
 
+// The conversions as messages show them: "%d %s", or "none".
+std::string listed_conversions(const PrintfFormat &format);
+
 // Whether two texts consume the same arguments.
 bool same_arguments(const PrintfFormat &left, const PrintfFormat &right);
 

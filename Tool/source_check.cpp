@@ -24,16 +24,6 @@ Finding warning(std::uint64_t line, std::string text) {
     return finding;
 }
 
-std::string listed(const std::vector<std::string> &conversions) {
-    if (conversions.empty()) return "none";
-    std::string text;
-    for (const std::string &conversion : conversions) {
-        if (!text.empty()) text += ' ';
-        text += escape_bytes(conversion, false);
-    }
-    return text;
-}
-
 // What the first definition of a key says against the reference: the key is extra, or its printf
 // arguments differ; nothing when they agree.
 std::optional<Finding> compare_with_reference(const std::string &key, const Definition &here, const SourceKeys &reference) {
@@ -44,8 +34,8 @@ std::optional<Finding> compare_with_reference(const std::string &key, const Defi
     const PrintfFormat there_format = read_printf_format(there->second.value);
     if (same_arguments(here_format, there_format)) return std::nullopt;
     Finding mismatch = warning(here.line, "the printf conversions of key " + quoted(key) +
-                                              " differ from the reference: here " + listed(here_format.conversions) +
-                                              ", in the reference " + listed(there_format.conversions));
+                                              " differ from the reference: here " + listed_conversions(here_format) +
+                                              ", in the reference " + listed_conversions(there_format));
     mismatch.serious = true;
     mismatch.note = "the reference's value is defined here";
     mismatch.note_line = there->second.line;
