@@ -372,4 +372,24 @@ std::string header_field(std::string_view header, std::string_view name) {
     return "";
 }
 
+std::string with_header_field(std::string_view header, std::string_view name, const std::string &value) {
+    std::string result;
+    bool replaced = false;
+    while (!header.empty()) {
+        const std::size_t line_end = header.find('\n');
+        const std::string_view line = header.substr(0, line_end);
+        const std::size_t colon = line.find(':');
+        if (!replaced && colon != std::string_view::npos && same_name(line.substr(0, colon), name)) {
+            result.append(name).append(": ").append(value).append("\n");
+            replaced = true;
+        } else if (!line.empty()) {
+            result.append(line).append("\n");
+        }
+        if (line_end == std::string_view::npos) break;
+        header.remove_prefix(line_end + 1);
+    }
+    if (!replaced) result.append(name).append(": ").append(value).append("\n");
+    return result;
+}
+
 }  // namespace vellix

@@ -60,6 +60,10 @@ bool split_plural_form_key(std::string_view key, std::string_view &base, unsigne
 // when it has none; the name is matched without regard to case, the value trimmed.
 std::string header_field(std::string_view header, std::string_view name);
 
+// The header's text with the field `name` set to `value`: replaced where it stands (matched as
+// header_field matches it), else added at the end; empty lines dropped.
+std::string with_header_field(std::string_view header, std::string_view name, const std::string &value);
+
 }  // namespace vellix
 
 #endif

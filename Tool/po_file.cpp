@@ -4,7 +4,6 @@
 #include "plural_rule.h"
 #include "po_writer.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -49,29 +48,6 @@ std::string po_file_text(const PoFile &file) {
     for (const PoMessage &entry : file.entries) text += (text.empty() ? "" : "\n") + po_entry(entry);
     for (const PoMessage &entry : file.obsolete) text += (text.empty() ? "" : "\n") + po_entry(entry, true);
     return text;
-}
-
-std::string with_header_field(const std::string &header, std::string_view name, const std::string &value) {
-    std::string result;
-    bool replaced = false;
-    std::size_t start = 0;
-    while (start < header.size()) {
-        const std::size_t end = std::min(header.find('\n', start), header.size());
-        const std::string line = header.substr(start, end - start);
-        const std::size_t colon = line.find(':');
-        const bool same = colon == name.size() && std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
-                              return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-                          });
-        if (same && !replaced) {
-            result += std::string(name) + ": " + value + "\n";
-            replaced = true;
-        } else if (!line.empty()) {
-            result += line + "\n";
-        }
-        start = end + 1;
-    }
-    if (!replaced) result += std::string(name) + ": " + value + "\n";
-    return result;
 }
 
 std::string entry_key(const PoMessage &message, bool keys_in_context) {

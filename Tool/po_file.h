@@ -26,9 +26,6 @@ bool read_po_file(const Messages &messages, const std::string &path, PoFile &fil
 // The file as PO text: the header, the entries, then the obsolete entries.
 std::string po_file_text(const PoFile &file);
 
-// The header's text with the field `name` set to `value` (replaced where it stands, else added).
-std::string with_header_field(const std::string &header, std::string_view name, const std::string &value);
-
 // The key an entry is looked up by: its msgctxt where the keys are in msgctxt (the header's
 // X-Vellix-Keys), else msgid, or msgctxt, 0x04 and msgid.
 std::string entry_key(const PoMessage &message, bool keys_in_context);
