@@ -41,11 +41,6 @@ inline LoadedCatalog *loaded_catalog_of(const i18n *handle) {
 // How many of its handle's entries an index covers (entries appended later are not in it).
 std::size_t indexed_entries(const vellix_index *index);
 
-// Whether a string lives in the loaded block (rather than being one vellix_add appended).
-inline bool in_block(const LoadedCatalog &loaded, const char *text) {
-    return text >= loaded.block && text < loaded.block + loaded.block_size;
-}
-
 }  // namespace vellix
 
 #endif

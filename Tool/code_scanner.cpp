@@ -1,5 +1,7 @@
 #include "code_scanner.h"
 
+#include "text_escape.h"
+
 #include <cstring>
 
 namespace vellix {
@@ -23,13 +25,6 @@ struct TaggedComment {
 
 bool is_identifier_start(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c & 0x80); }
 bool is_identifier_char(char c) { return is_identifier_start(c) || (c >= '0' && c <= '9'); }
-
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 void append_utf8(std::string &out, std::uint32_t code_point) {
     if (code_point < 0x80) {
@@ -227,13 +222,13 @@ private:
                 value += static_cast<char>(code & 0xFF);
             } else if (escape == 'x') {
                 unsigned code = 0;
-                while (hex_value(peek(1)) >= 0) code = (code * 16 + static_cast<unsigned>(hex_value(text_[++at_]))) & 0xFFF;
+                while (hex_digit_value(peek(1)) >= 0) code = (code * 16 + static_cast<unsigned>(hex_digit_value(text_[++at_]))) & 0xFFF;
                 value += static_cast<char>(code & 0xFF);
             } else if (escape == 'u' || escape == 'U') {
                 const int digits = escape == 'u' ? 4 : 8;
                 std::uint32_t code_point = 0;
                 int read = 0;
-                for (; read < digits && hex_value(peek(1)) >= 0; ++read) code_point = code_point * 16 + static_cast<std::uint32_t>(hex_value(text_[++at_]));
+                for (; read < digits && hex_digit_value(peek(1)) >= 0; ++read) code_point = code_point * 16 + static_cast<std::uint32_t>(hex_digit_value(text_[++at_]));
                 append_utf8(value, code_point);
             } else {
                 value += escape;  // an unknown escape stands for its character, as compilers warn and do

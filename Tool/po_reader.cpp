@@ -1,5 +1,7 @@
 #include "po_reader.h"
 
+#include "text_escape.h"
+
 #include "source_parser.h"
 
 #include <algorithm>
@@ -14,13 +16,6 @@ std::string_view trimmed(std::string_view text) {
     while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
     while (!text.empty() && is_space(text.back())) text.remove_suffix(1);
     return text;
-}
-
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // Decodes one quoted string starting at text[at] == '"' and appends it to `out`; leaves `at` after
@@ -66,9 +61,9 @@ std::string decode_string(std::string_view text, std::size_t &at, std::string &o
                 value = value * 8 + static_cast<unsigned>(text[at] - '0');
             }
             --at;
-        } else if (escape == 'x' && at + 1 < text.size() && hex_digit(text[at + 1]) >= 0) {
+        } else if (escape == 'x' && at + 1 < text.size() && hex_digit_value(text[at + 1]) >= 0) {
             // Every hex digit that follows, as C reads them; the byte is the low eight bits.
-            while (at + 1 < text.size() && hex_digit(text[at + 1]) >= 0) value = (value * 16 + hex_digit(text[++at])) & 0xFFF;
+            while (at + 1 < text.size() && hex_digit_value(text[at + 1]) >= 0) value = (value * 16 + hex_digit_value(text[++at])) & 0xFFF;
         } else {
             return std::string("invalid escape sequence '\\") + escape + "'";
         }

@@ -1,5 +1,6 @@
-// Bytes shown in a message or a listing: control bytes (and, when asked, every byte outside
-// printable ASCII) become \xHH, so that output stays one line per item.
+// Escapes, both ways: bytes shown in a message or a listing, where control bytes (and, when asked,
+// every byte outside printable ASCII) become \xHH, so that output stays one line per item; and the
+// digits of escapes read from C and PO strings.
 #ifndef VELLIX_TEXT_ESCAPE_H
 #define VELLIX_TEXT_ESCAPE_H
 
@@ -7,6 +8,14 @@
 #include <string_view>
 
 namespace vellix {
+
+// The value of a hexadecimal digit, or -1 for any other character (as escapes in C and PO read them).
+inline int hex_digit_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 inline std::string escape_bytes(std::string_view text, bool ascii_only) {
     static const char digits[] = "0123456789ABCDEF";
