@@ -190,7 +190,8 @@ bool read_block(std::FILE *file, std::uint64_t bytes, MallocString &block, std::
 // The count and the sizes, checked before anything is allocated; then the file from its entries
 // on, read in one go into one block that `block` then owns, and the entries, pointers into it.
 template <class Store>
-bool read_entries(std::FILE *file, Store &store, MallocString &block, std::size_t &block_size, CatalogReport &report) {
+bool read_entries(std::FILE *file, Store &store, MallocString &block, CatalogReport &report) {
+    std::size_t block_size = 0;
     std::uint64_t file_size = 0;
     bool moved = false;  // whether the stream no longer stands right after the header
     bool regular = false;
@@ -229,9 +230,8 @@ bool read_entries(std::FILE *file, Store &store, MallocString &block, std::size_
 
 // The header, then the entries; fills `report` and gives its verdict.
 template <class Store>
-LoadVerdict read_catalog_into(std::FILE *file, Store &store, MallocString &block, std::size_t &block_size,
-                              CatalogReport &report) {
-    if (check_header(file, report) && read_entries(file, store, block, block_size, report)) report.verdict = LoadVerdict::loaded;
+LoadVerdict read_catalog_into(std::FILE *file, Store &store, MallocString &block, CatalogReport &report) {
+    if (check_header(file, report) && read_entries(file, store, block, report)) report.verdict = LoadVerdict::loaded;
     return report.verdict;
 }
 
@@ -270,14 +270,12 @@ LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report) 
     }
     HandleStore store{&loaded->record};
     MallocString block;
-    std::size_t block_size = 0;
-    if (read_catalog_into(file, store, block, block_size, result) != LoadVerdict::loaded) {
+    if (read_catalog_into(file, store, block, result) != LoadVerdict::loaded) {
         release_unloaded(loaded);
         std::fclose(file);
         return result.verdict;
     }
     loaded->block = block.release();
-    loaded->block_size = block_size;
     loaded->loaded_entries = static_cast<std::size_t>(result.count);
     loaded->record.fp = file;  // from here on the record is a loaded one
     *handle = &loaded->record;
@@ -288,8 +286,7 @@ CatalogReport read_catalog(std::FILE *file, CatalogVisitor &visitor) {
     CatalogReport report;
     VisitorStore store{visitor};
     MallocString block;
-    std::size_t block_size = 0;
-    read_catalog_into(file, store, block, block_size, report);
+    read_catalog_into(file, store, block, report);
     return report;
 }
 

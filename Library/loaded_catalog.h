@@ -16,7 +16,6 @@ namespace vellix {
 struct LoadedCatalog {
     i18n record;  // first, so that a pointer to the record is a pointer to this
     char *block;  // the file from its entries on; malloc memory
-    std::size_t block_size;
     std::size_t loaded_entries;  // entries [0, loaded_entries) point into the block
     // Over the loaded entries, built by the first lookup; null until then, or when memory ran out
     // (lookups then walk). Atomic, since lookups may run in several threads at once.
