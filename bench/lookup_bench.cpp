@@ -112,17 +112,22 @@ void open_lookup_free(benchmark::State &state) {
     }
 }
 
-// A handle built with vellix_add keeps the walk.
-void added_lookup(benchmark::State &state) {
-    const auto entries = static_cast<std::size_t>(state.range(0));
-    i18n *handle = vellix_empty();
-    for (std::size_t i = 0; i < entries; ++i) vellix_add(handle, key_of(i).c_str(), "value");
+// Times vellix_get on the handle over the keys that lookup_keys gives for `entries`.
+void time_lookups(benchmark::State &state, const i18n *handle, std::size_t entries) {
     const std::vector<std::string> keys = lookup_keys(entries);
     std::size_t next = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(vellix_get(handle, keys[next].c_str(), nullptr));
         next = (next + 1) % keys.size();
     }
+}
+
+// A handle built with vellix_add keeps the walk.
+void added_lookup(benchmark::State &state) {
+    const auto entries = static_cast<std::size_t>(state.range(0));
+    i18n *handle = vellix_empty();
+    for (std::size_t i = 0; i < entries; ++i) vellix_add(handle, key_of(i).c_str(), "value");
+    time_lookups(state, handle, entries);
     vellix_free(handle);
 }
 
@@ -196,12 +201,7 @@ void vellix_lookup(benchmark::State &state) {
     const BenchCatalog &catalog = catalog_of(entries);
     setenv("NLSPATH", (catalog.directory + "/%N").c_str(), 1);
     i18n *handle = vellix_open("bench");
-    const std::vector<std::string> keys = lookup_keys(entries);
-    std::size_t next = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(vellix_get(handle, keys[next].c_str(), nullptr));
-        next = (next + 1) % keys.size();
-    }
+    time_lookups(state, handle, entries);
     vellix_free(handle);
 }
 
