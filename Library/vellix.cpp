@@ -45,9 +45,10 @@ const char *vellix_get(const i18n *i18n, const char *key, const char *fallback) 
         }
     }
     // The first byte decides most comparisons without a call.
-    char *const *keys = i18n->index;
-    for (std::size_t i = first; keys[i]; ++i) {
-        if (keys[i][0] == key[0] && std::strcmp(keys[i], key) == 0) return i18n->handles[i];
+    const char head = key[0];
+    char *const *const keys = i18n->index;
+    for (char *const *at = keys + first; *at; ++at) {
+        if (**at == head && std::strcmp(*at, key) == 0) return i18n->handles[at - keys];
     }
     return fallback;
 }
