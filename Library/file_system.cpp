@@ -169,6 +169,24 @@ bool read_environment(const char *name, std::string &value) {
 
 std::string as_utf8(const char *bytes) { return utf8_from_wide(to_wide(bytes).c_str()); }
 
+bool executable_directory(std::string &directory) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return false;
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        if (path.size() >= 32768) return false;  // longer than any Windows path
+        path.resize(path.size() * 2);
+    }
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return false;
+    directory = utf8_from_wide(path.substr(0, separator).c_str());
+    return true;
+}
+
 #else
 
 namespace {
@@ -219,6 +237,29 @@ bool read_environment(const char *name, std::string &value) {
 }
 
 std::string as_utf8(const char *bytes) { return bytes; }
+
+bool executable_directory(std::string &directory) {
+#ifdef __linux__
+    // The kernel's name for the running program, with every symbolic link resolved.
+    std::string path(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", &path[0], path.size());
+        if (length < 0) return false;
+        if (static_cast<std::size_t>(length) < path.size()) {
+            path.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t separator = path.rfind('/');
+    if (path.empty() || path[0] != '/' || separator == std::string::npos) return false;
+    directory = separator == 0 ? "/" : path.substr(0, separator);
+    return true;
+#else
+    (void)directory;
+    return false;
+#endif
+}
 
 #endif
 

@@ -37,6 +37,10 @@ bool read_environment(const char *name, std::string &value);
 // elsewhere they are kept as they are.
 std::string as_utf8(const char *bytes);
 
+// The directory of the running program's executable file, as UTF-8; false where it cannot be found
+// (only Linux and Windows say).
+bool executable_directory(std::string &directory);
+
 #ifdef _WIN32
 // UTF-16 as UTF-8.
 std::string utf8_from_wide(const wchar_t *wide);

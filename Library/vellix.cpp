@@ -1,7 +1,9 @@
 // The public operations on a handle; each forwards to the part of the library that does the work.
 #include "vellix.h"
 
+#include "catalog_reader.h"
 #include "catalog_search.h"
+#include "directory_search.h"
 #include "catalog_table.h"
 #include "catalog_writer.h"
 #include "file_system.h"
@@ -20,6 +22,31 @@ i18n *vellix_open(const char *name) {
         return vellix::search_catalog(name, nullptr);
     } catch (const std::bad_alloc &) {
         // Out of memory before any file was opened: nothing to release.
+    }
+    return nullptr;
+}
+
+i18n *vellix_load(const char *path) {
+    if (!path) return nullptr;
+    try {
+        vellix::PathKind kind = vellix::PathKind::missing;
+        std::FILE *file = vellix::open_regular_file(vellix::as_utf8(path).c_str(), kind);
+        if (!file) return nullptr;
+        i18n *handle = nullptr;
+        vellix::load_catalog(file, &handle);
+        return handle;
+    } catch (const std::bad_alloc &) {
+        // Out of memory before the file was opened (the loader itself reports it as damage).
+    }
+    return nullptr;
+}
+
+i18n *vellix_open_dir(const char *directory, const char *name) {
+    if (!directory || !name) return nullptr;
+    try {
+        return vellix::search_directory(directory, name, nullptr);
+    } catch (const std::bad_alloc &) {
+        // Out of memory between files: none is open.
     }
     return nullptr;
 }

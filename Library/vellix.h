@@ -42,6 +42,27 @@ extern VELLIX_API const char *const vellixVersion;
    when the first one found is not a valid catalog, or when `name` is null. */
 VELLIX_API i18n *vellix_open(const char *name);
 
+/* Loads the catalog file at `path` (UTF-8; checked like the files vellix_open loads: a directory,
+   FIFO or device is not a catalog). Returns a new handle (release it with vellix_free), or null when
+   the file cannot be opened, is not a valid catalog, or `path` is null. */
+VELLIX_API i18n *vellix_load(const char *path);
+
+/* Loads `<directory>/<language>/<name>.18c` for the first of the user's languages, in order of
+   preference, for which that file loads. The languages: the ':'-separated LANGUAGE, then the first
+   non-empty of LC_ALL, LC_MESSAGES and LANG (on Windows, the user's preferred UI languages instead,
+   "de-AT" read as "de_AT"); LANGUAGE is ignored when that locale is exactly "C" or "POSIX" (none set
+   counts as "C", except on Windows). Each language is tried without its codeset and then by its
+   fallbacks, most specific first: "de_AT.UTF-8@euro" tries de_AT@euro, de@euro, de_AT, de; each
+   directory once; C, POSIX and C.<codeset> name no language. A file that does not open or is not a
+   valid catalog is passed over, so a damaged "de_AT" catalog does not hide a good "de" one.
+   `directory` may start with "$ORIGIN", which stands for the directory of the running program's
+   executable, so that "$ORIGIN/../share/locale" finds catalogs installed beside the program
+   (Linux and Windows only: elsewhere such a directory finds nothing). Returns a new handle, or null
+   when no language has a catalog there, or when an argument is null or `directory` is empty. Reads
+   the environment during the call only; may run at once with other searches while nothing changes
+   the environment. */
+VELLIX_API i18n *vellix_open_dir(const char *directory, const char *name);
+
 /* Returns the value of the first entry whose key equals `key` byte for byte, or `fallback` itself
    (the very pointer, possibly null) when there is none, or when the handle or `key` is null.
    A returned value belongs to the handle and stays valid until vellix_free. */

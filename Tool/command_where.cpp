@@ -13,6 +13,15 @@
 namespace vellix {
 namespace {
 
+// Whether NLSPATH looks written for the ':' that other systems use: a ':' and no ';', not counting
+// the colon of a drive letter at the start ("C:\\...").
+bool separates_with_colons(std::string_view search_path) {
+    const bool drive = search_path.size() >= 2 && search_path[1] == ':' &&
+                       ((search_path[0] >= 'A' && search_path[0] <= 'Z') || (search_path[0] >= 'a' && search_path[0] <= 'z'));
+    if (drive) search_path.remove_prefix(2);
+    return search_path.find(';') == std::string_view::npos && search_path.find(':') != std::string_view::npos;
+}
+
 // Prints each step of the search as vellix_open makes it.
 class SearchReport : public SearchObserver {
 public:
@@ -25,6 +34,9 @@ public:
             return;
         }
         std::printf("NLSPATH=%s\n", search_path);
+        if (separates_with_colons(search_path)) {
+            std::printf("  hint: templates are separated by ';', not ':'; this NLSPATH is one template\n");
+        }
         std::printf("%%L gives: %s\n", locale ? locale : "(nothing: the locale cannot be queried)");
         if (locale && std::strchr(locale, ';')) {
             std::printf("  (a composite name: the locale categories differ; its ';' splits nothing)\n");
@@ -39,6 +51,10 @@ public:
         if (kind == PathKind::missing) std::printf("  does not open\n");
         if (kind != PathKind::missing && kind != PathKind::regular) {
             std::printf("  does not open: it is %s, not a regular file\n", describe_path_kind(kind));
+        }
+        if (kind == PathKind::directory) {
+            std::printf("  hint: a template names the file itself; for a catalog in this directory end it "
+                        "with %s%%N\n", path.empty() || path.back() == '/' || path.back() == '\\' ? "" : "/");
         }
         number_ = number;
         total_ = total;
@@ -95,8 +111,16 @@ private:
 
 }  // namespace
 
-// where NAME
+// where NAME, where --dir DIRECTORY NAME
 int run_where(const Messages &messages, const Arguments &words) {
+    if (!words.empty() && words[0].compare(0, 6, "--dir=") == 0) {
+        if (words.size() != 2) return messages.usage_error("where: --dir=DIRECTORY needs exactly one NAME");
+        return run_where_directory(words[0].substr(6), words[1]);
+    }
+    if (!words.empty() && words[0] == "--dir") {
+        if (words.size() != 3) return messages.usage_error("where: --dir needs a DIRECTORY and exactly one NAME");
+        return run_where_directory(words[1], words[2]);
+    }
     if (words.size() != 1) return messages.usage_error("where: give exactly one NAME");
     const bool locale_set = std::setlocale(LC_ALL, "") != nullptr;
     std::printf(locale_set ? "setlocale(LC_ALL, \"\") was called first, as an application would\n"

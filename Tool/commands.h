@@ -17,6 +17,9 @@ int run_extract(const Messages &messages, const Arguments &arguments);
 int run_init(const Messages &messages, const Arguments &arguments);
 int run_merge(const Messages &messages, const Arguments &arguments);
 
+// where --dir DIRECTORY NAME: the replay of vellix_open_dir; run_where calls it.
+int run_where_directory(const std::string &directory, const std::string &name);
+
 }  // namespace vellix
 
 #endif

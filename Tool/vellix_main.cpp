@@ -39,9 +39,12 @@ const Command commands[] = {
      "      an unreadable file.\n"},
     {"where", vellix::run_where,
      "  where NAME\n"
+     "  where --dir DIRECTORY NAME\n"
      "      Replays the NLSPATH search that vellix_open(NAME) makes, after setlocale(LC_ALL, \"\"),\n"
-     "      showing each template, its path and what opening it gives. Exit status: 0 when a\n"
-     "      catalog would load, 1 otherwise.\n"},
+     "      showing each template, its path and what opening it gives; with --dir, the search of\n"
+     "      vellix_open_dir(DIRECTORY, NAME): the user's languages and where each came from, each\n"
+     "      DIRECTORY/LANGUAGE/NAME.18c tried and its verdict. Exit status: 0 when a catalog would\n"
+     "      load, 1 otherwise.\n"},
     {"dump", vellix::run_dump,
      "  dump [--list] CATALOG\n"
      "      Writes CATALOG as a source that vellmake compiles into the same catalog, or with\n"

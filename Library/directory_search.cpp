@@ -1,0 +1,66 @@
+#include "directory_search.h"
+
+#include <cstring>
+
+namespace vellix {
+namespace {
+
+constexpr char origin_word[] = "$ORIGIN";
+
+bool is_separator(char byte) {
+#ifdef _WIN32
+    return byte == '/' || byte == '\\';
+#else
+    return byte == '/';
+#endif
+}
+
+}  // namespace
+
+bool expand_origin(const std::string &directory, std::string &expanded, bool &uses_origin) {
+    const std::size_t length = sizeof origin_word - 1;
+    uses_origin = directory.compare(0, length, origin_word) == 0 &&
+                  (directory.size() == length || is_separator(directory[length]));
+    if (!uses_origin) {
+        expanded = directory;
+        return true;
+    }
+    std::string origin;
+    if (!executable_directory(origin)) return false;
+    expanded = origin + directory.substr(length);
+    return true;
+}
+
+std::string language_catalog_path(const std::string &directory, const std::string &language, const std::string &name) {
+    std::string path = directory;
+    if (!path.empty() && !is_separator(path.back())) path += '/';
+    return path + language + '/' + name + ".18c";
+}
+
+i18n *search_directory(const char *directory, const char *name, DirectorySearchObserver *observer) {
+    std::string expanded;
+    bool uses_origin = false;
+    const bool found = expand_origin(as_utf8(directory), expanded, uses_origin);
+    const UserLanguages languages = user_languages();
+    const std::vector<CatalogLanguage> order = catalog_languages(languages);
+    if (observer) observer->started(expanded, uses_origin, found, languages, order);
+    if (!found || *directory == '\0') return nullptr;
+    const std::string utf8_name = as_utf8(name);
+    for (const CatalogLanguage &language : order) {
+        const std::string path = language_catalog_path(expanded, language.directory, utf8_name);
+        PathKind kind = PathKind::missing;
+        std::FILE *file = open_regular_file(path.c_str(), kind);
+        if (observer) observer->tried(language, path, kind);
+        if (!file) continue;
+        // Unlike the NLSPATH search, a file that is not a valid catalog does not end this one: a
+        // damaged catalog for one language must not hide a good one for the next.
+        i18n *handle = nullptr;
+        CatalogReport report;
+        load_catalog(file, &handle, &report);
+        if (observer) observer->loaded(report, handle);
+        if (handle) return handle;
+    }
+    return nullptr;
+}
+
+}  // namespace vellix

@@ -1,0 +1,112 @@
+// vellix where --dir DIRECTORY NAME: replays the search that vellix_open_dir(DIRECTORY, NAME) makes:
+// the user's languages and where each came from, each path and its verdict, and the file that loads.
+#include "commands.h"
+#include "directory_search.h"
+#include "vellix.h"
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vellix {
+namespace {
+
+// Prints the environment the languages came from, then each step of the search.
+class DirectorySearchReport : public DirectorySearchObserver {
+public:
+    DirectorySearchReport(std::string directory, std::string name)
+        : directory_(std::move(directory)), name_(std::move(name)) {}
+
+    void started(const std::string &directory, bool uses_origin, bool expanded, const UserLanguages &languages,
+                 const std::vector<CatalogLanguage> &order) override {
+        std::printf("directory: %s\n", directory_.c_str());
+        if (uses_origin && !expanded) {
+            std::printf("  $ORIGIN: the directory of the running program cannot be found on this system\n");
+        } else if (uses_origin) {
+            std::printf("  $ORIGIN gives %s (this program's directory: an application installed beside it "
+                        "gets the same)\n", directory.c_str());
+        }
+        std::string value;
+        const bool language_set = read_environment("LANGUAGE", value);
+        if (language_set) std::printf("LANGUAGE=%s%s\n", value.c_str(), languages.language_ignored ? " (ignored: the locale is C or POSIX)" : "");
+        else std::printf("LANGUAGE is not set\n");
+        if (languages.locale_origin.empty()) {
+            std::printf("LC_ALL, LC_MESSAGES and LANG are not set or empty: the locale is C\n");
+        } else {
+            std::printf("the locale: %s (from %s)\n", languages.locale.c_str(), languages.locale_origin.c_str());
+        }
+        std::printf("languages, most preferred first:%s\n", languages.languages.empty() ? " none" : "");
+        for (const UserLanguage &language : languages.languages) {
+            std::printf("  %s (from %s)%s\n", language.name.c_str(), language.origin.c_str(),
+                        language_fallbacks(language.name).empty() ? ": names no language directory" : "");
+        }
+        std::printf("directories, in the order they are tried:%s", order.empty() ? " none" : "");
+        for (const CatalogLanguage &language : order) std::printf(" %s", language.directory.c_str());
+        std::printf("\n");
+        searched_ = expanded && !directory_.empty() && !order.empty();
+        const PathKind kind = searched_ ? open_file_kind(directory) : PathKind::directory;
+        if (kind != PathKind::directory) {
+            std::printf("  hint: %s %s; the catalogs belong in %s\n", directory.c_str(),
+                        kind == PathKind::missing ? "does not exist" : "is not a directory",
+                        language_catalog_path(directory, "LANGUAGE", name_).c_str());
+        }
+    }
+
+    void tried(const CatalogLanguage &language, const std::string &path, PathKind kind) override {
+        std::printf("%s: %s\n", language.directory.c_str(), path.c_str());
+        if (kind == PathKind::missing) std::printf("  does not open\n");
+        if (kind != PathKind::missing && kind != PathKind::regular) {
+            std::printf("  does not open: it is %s, not a regular file\n", describe_path_kind(kind));
+        }
+        path_ = path;
+    }
+
+    void loaded(const CatalogReport &report, const i18n *handle) override {
+        if (handle) {
+            std::printf("  opened: loaded %llu entries\n", static_cast<unsigned long long>(report.count));
+            loaded_ = true;
+            return;
+        }
+        const char *verdict = report.verdict == LoadVerdict::bad_magic     ? "bad magic"
+                              : report.verdict == LoadVerdict::bad_version ? "bad version"
+                                                                           : "damaged";
+        std::printf("  opened: %s (%s); passed over, the search goes on\n", verdict, report.problem.c_str());
+    }
+
+    // The last line: what vellix_open_dir gives.
+    void finish() const {
+        std::printf("vellix_open_dir(\"%s\", \"%s\") ", directory_.c_str(), name_.c_str());
+        if (loaded_) std::printf("loads %s\n", path_.c_str());
+        else if (directory_.empty()) std::printf("returns null: the directory is empty\n");
+        else if (!searched_) std::printf("returns null without trying a file\n");
+        else std::printf("returns null: no language has a catalog that loads there\n");
+    }
+
+private:
+    // What a path names, without opening it for long.
+    static PathKind open_file_kind(const std::string &path) {
+        PathKind kind = PathKind::missing;
+        if (std::FILE *file = open_regular_file(path.c_str(), kind)) std::fclose(file);
+        return kind;
+    }
+
+    std::string directory_;
+    std::string name_;
+    std::string path_;
+    bool searched_ = false;
+    bool loaded_ = false;
+};
+
+}  // namespace
+
+int run_where_directory(const std::string &directory, const std::string &name) {
+    DirectorySearchReport report{directory, name};
+    i18n *handle = search_directory(directory.c_str(), name.c_str(), &report);
+    report.finish();
+    const bool found = handle != nullptr;
+    vellix_free(handle);
+    return found ? status_clean : status_findings;
+}
+
+}  // namespace vellix
