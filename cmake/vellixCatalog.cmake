@@ -1,10 +1,12 @@
-# vellix_add_catalog(<target> SOURCE <source> OUTPUT <catalog>)
+# vellix_add_catalog(<target> SOURCE <source> OUTPUT <catalog> [INSTALL_DESTINATION <dir>])
 #
 # Compiles <source> (relative to the current source directory) into <catalog> (relative to the
 # current binary directory) as part of the build, again whenever the source changes, and makes
 # <target> depend on it. A catalog source is compiled with vellmake (vellix::vellmake); a PO file
 # (ending in .po or .pot) with `vellix compile` (vellix::vellix_tool), whose FILE:LINE errors fail the
-# build. Both this project and find_package(vellix) provide the two targets.
+# build. Both this project and find_package(vellix) provide the two targets. With
+# INSTALL_DESTINATION, the catalog is installed into <dir> under its own name: give
+# ${CMAKE_INSTALL_LOCALEDIR}/<ll> for the layout vellix_open_dir searches.
 #
 # Cross-compiling (say, a Windows program built on Linux with the package of a Windows build), those
 # programs are for the target system. They run through CMAKE_CROSSCOMPILING_EMULATOR when one is
@@ -30,12 +32,13 @@ function(_vellix_host_program out name target variable)
 endfunction()
 
 function(vellix_add_catalog target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "SOURCE;OUTPUT" "")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "SOURCE;OUTPUT;INSTALL_DESTINATION" "")
   if(NOT TARGET ${target})
     message(FATAL_ERROR "vellix_add_catalog: ${target} is not a target")
   endif()
   if(NOT arg_SOURCE OR NOT arg_OUTPUT OR arg_UNPARSED_ARGUMENTS)
-    message(FATAL_ERROR "vellix_add_catalog: usage: vellix_add_catalog(<target> SOURCE <source> OUTPUT <catalog>)")
+    message(FATAL_ERROR "vellix_add_catalog: usage: vellix_add_catalog(<target> SOURCE <source> OUTPUT <catalog> "
+      "[INSTALL_DESTINATION <dir>])")
   endif()
   get_filename_component(source "${arg_SOURCE}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(output "${arg_OUTPUT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
@@ -61,6 +64,9 @@ function(vellix_add_catalog target)
   string(MAKE_C_IDENTIFIER "vellix_catalog_${target}_${arg_OUTPUT}" catalog_target)
   add_custom_target(${catalog_target} DEPENDS "${output}")
   add_dependencies(${target} ${catalog_target})
+  if(arg_INSTALL_DESTINATION)
+    install(FILES "${output}" DESTINATION "${arg_INSTALL_DESTINATION}")
+  endif()
 endfunction()
 
 # vellix_add_translations(<target> TEMPLATE <po/app.pot> LANGUAGES <ll>... [KEYWORDS <NAME:KEY,TEXT[,PLURAL]>...]
@@ -68,8 +74,9 @@ endfunction()
 #
 # The translations of <target> in PO files beside the template (<po>/<ll>.po): each is compiled at
 # build time (as vellix_add_catalog does) into <binary dir>/<po>/<ll>/<target>.18c and, with
-# INSTALL_DESTINATION, installed as <dir>/<ll>/<target>.18c, so that NLSPATH=<dir>/%L/%N (or a
-# template per language) finds it. The target <target>_update_translations (not built by default)
+# INSTALL_DESTINATION, installed as <dir>/<ll>/<target>.18c: the layout vellix_open_dir(<dir>,
+# "<target>") searches (with <dir> ${CMAKE_INSTALL_LOCALEDIR}, "$ORIGIN/../share/locale" from a
+# program in bin), which NLSPATH=<dir>/%L/%N finds too when the locale is named just <ll>. The target <target>_update_translations (not built by default)
 # extracts the template from <target>'s sources with `vellix extract` (KEYWORDS written as for
 # --keyword) and merges it into every language's PO file, starting missing ones with `vellix init`.
 set(_vellix_update_script "${CMAKE_CURRENT_LIST_DIR}/vellixUpdateTranslations.cmake")
@@ -84,9 +91,11 @@ function(vellix_add_translations target)
   file(RELATIVE_PATH po_relative "${CMAKE_CURRENT_SOURCE_DIR}" "${po_dir}")
   foreach(language IN LISTS arg_LANGUAGES)
     set(catalog "${po_relative}/${language}/${target}.18c")
-    vellix_add_catalog(${target} SOURCE "${po_dir}/${language}.po" OUTPUT "${catalog}")
     if(arg_INSTALL_DESTINATION)
-      install(FILES "${CMAKE_CURRENT_BINARY_DIR}/${catalog}" DESTINATION "${arg_INSTALL_DESTINATION}/${language}")
+      vellix_add_catalog(${target} SOURCE "${po_dir}/${language}.po" OUTPUT "${catalog}"
+        INSTALL_DESTINATION "${arg_INSTALL_DESTINATION}/${language}")
+    else()
+      vellix_add_catalog(${target} SOURCE "${po_dir}/${language}.po" OUTPUT "${catalog}")
     endif()
   endforeach()
   # The target's sources relative to the current source directory, where the extraction runs, so

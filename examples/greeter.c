@@ -1,5 +1,7 @@
-/* greeter: prints a few lines in the user's language from the catalog "greeter", found through
-   NLSPATH, and falls back to its built-in English for a missing catalog or a missing key. */
+/* greeter: prints a few lines in the user's language from the catalog "greeter" and falls back to
+   its built-in English for a missing catalog or a missing key. In the build tree NLSPATH names the
+   catalog; installed, it is found beside the program, in share/locale/<language>/greeter.18c for the
+   first of the user's languages (LANGUAGE, LC_ALL, LC_MESSAGES, LANG; on Windows the UI languages). */
 #include "vellix.h"
 
 #include <locale.h>
@@ -11,6 +13,7 @@ int main(void) {
     /* Take the user's locale from the environment, so that %L in NLSPATH names it. */
     setlocale(LC_ALL, "");
     catalog = vellix_open("greeter");
+    if (!catalog) catalog = vellix_open_dir("$ORIGIN/../share/locale", "greeter");
     if (!catalog) fprintf(stderr, "greeter: no catalog found, using the built-in texts\n");
 
     /* A null catalog gives every fallback, so no lookup needs a check of its own. */
