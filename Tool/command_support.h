@@ -4,6 +4,7 @@
 #define VELLIX_COMMAND_SUPPORT_H
 
 #include "catalog_reader.h"
+#include "file_system.h"
 #include "source_file.h"
 
 #include <cstdint>
@@ -51,6 +52,12 @@ std::string finding_lines(const std::string &path, std::uint64_t line, const cha
 
 // Whether the file begins with the catalog magic; false also when it cannot be opened.
 bool has_catalog_magic(const std::string &path);
+
+// The lines of `vellix where` for one path: "  does not open" and why, when `kind` is not a regular
+// file; then, for a file that opened, "  opened: " and what loading it gave, with `after_refusal`
+// after a refusal.
+void print_open_verdict(PathKind kind);
+void print_load_verdict(const CatalogReport &report, const char *after_refusal);
 
 // Reads a source whole, or says why not (a compiled catalog is no source).
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file);

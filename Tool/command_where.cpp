@@ -48,10 +48,7 @@ public:
         std::printf("template %llu of %llu: %.*s\n", static_cast<unsigned long long>(number),
                     static_cast<unsigned long long>(total), static_cast<int>(pattern.size()), pattern.data());
         std::printf("  path: %s\n", path.empty() ? "(empty)" : path.c_str());
-        if (kind == PathKind::missing) std::printf("  does not open\n");
-        if (kind != PathKind::missing && kind != PathKind::regular) {
-            std::printf("  does not open: it is %s, not a regular file\n", describe_path_kind(kind));
-        }
+        print_open_verdict(kind);
         if (kind == PathKind::directory) {
             std::printf("  hint: a template names the file itself; for a catalog in this directory end it "
                         "with %s%%N\n", path.empty() || path.back() == '/' || path.back() == '\\' ? "" : "/");
@@ -63,20 +60,7 @@ public:
 
     void loaded(const CatalogReport &report, const i18n *handle) override {
         opened_ = true;
-        switch (report.verdict) {
-        case LoadVerdict::loaded:
-            std::printf("  opened: loaded %llu entries\n", static_cast<unsigned long long>(report.count));
-            break;
-        case LoadVerdict::bad_magic:
-            std::printf("  opened: bad magic (%s)\n", report.problem.c_str());
-            break;
-        case LoadVerdict::bad_version:
-            std::printf("  opened: bad version (%s)\n", report.problem.c_str());
-            break;
-        case LoadVerdict::damaged:
-            std::printf("  opened: damaged (%s)\n", report.problem.c_str());
-            break;
-        }
+        print_load_verdict(report, "");
         loaded_ = handle != nullptr;
     }
 

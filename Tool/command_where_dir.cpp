@@ -55,23 +55,13 @@ public:
 
     void tried(const CatalogLanguage &language, const std::string &path, PathKind kind) override {
         std::printf("%s: %s\n", language.directory.c_str(), path.c_str());
-        if (kind == PathKind::missing) std::printf("  does not open\n");
-        if (kind != PathKind::missing && kind != PathKind::regular) {
-            std::printf("  does not open: it is %s, not a regular file\n", describe_path_kind(kind));
-        }
+        print_open_verdict(kind);
         path_ = path;
     }
 
     void loaded(const CatalogReport &report, const i18n *handle) override {
-        if (handle) {
-            std::printf("  opened: loaded %llu entries\n", static_cast<unsigned long long>(report.count));
-            loaded_ = true;
-            return;
-        }
-        const char *verdict = report.verdict == LoadVerdict::bad_magic     ? "bad magic"
-                              : report.verdict == LoadVerdict::bad_version ? "bad version"
-                                                                           : "damaged";
-        std::printf("  opened: %s (%s); passed over, the search goes on\n", verdict, report.problem.c_str());
+        print_load_verdict(report, "; passed over, the search goes on");
+        loaded_ = handle != nullptr;
     }
 
     // The last line: what vellix_open_dir gives.
