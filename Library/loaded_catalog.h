@@ -40,6 +40,10 @@ inline LoadedCatalog *loaded_catalog_of(const i18n *handle) {
 // How many of its handle's entries an index covers (entries appended later are not in it).
 std::size_t indexed_entries(const vellix_index *index);
 
+// The most slots a lookup of a key in the index steps through: how evenly the keys spread, which
+// keys made to collide would spoil.
+std::size_t longest_probe(const vellix_index *index);
+
 }  // namespace vellix
 
 #endif

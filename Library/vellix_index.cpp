@@ -4,6 +4,7 @@
 #include "loaded_catalog.h"
 #include "plural_rule.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -169,6 +170,17 @@ void vellix_index_free(vellix_index *index) {
 namespace vellix {
 
 std::size_t indexed_entries(const vellix_index *index) { return index->entries; }
+
+std::size_t longest_probe(const vellix_index *index) {
+    std::size_t longest = 0;
+    for (std::size_t slot = 0; slot <= index->mask; ++slot) {
+        const Slot &occupant = index->slots()[slot];
+        if (occupant.entry_plus_one == 0) continue;
+        const std::size_t home = hash_key(index->handle->index[occupant.entry_plus_one - 1], index->seed) & index->mask;
+        longest = std::max(longest, ((slot - home) & index->mask) + 1);
+    }
+    return longest;
+}
 
 vellix_index *index_of(LoadedCatalog &loaded) {
     vellix_index *index = loaded.index.load(std::memory_order_acquire);

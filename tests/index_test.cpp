@@ -1,6 +1,7 @@
 // The optional key index gives exactly the answers of vellix_get.
 #include "catalog_search.h"
 #include "catalog_table.h"
+#include "loaded_catalog.h"
 #include "test_support.h"
 #include "vellix.h"
 #include "vellix_index.h"
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -119,6 +121,70 @@ TEST(CatalogIndex, AgreesWithLookupOnRandomCatalogs) {
         std::vector<std::string> probes;
         for (int i = 0; i < 50; ++i) probes.push_back(random_key());
         expect_same_answers(built_handle(entries).get(), probes);
+    }
+}
+
+// The fixed hash the index once used, for 16-byte keys: each step is invertible, so for any first
+// word there is a second word that brings the state to a chosen value, and every such key collides.
+constexpr std::uint64_t fixed_start = 0x9E3779B97F4A7C15u ^ 16;
+constexpr std::uint64_t fixed_multiplier = 0xFF51AFD7ED558CCDu;
+
+std::uint64_t fixed_step(std::uint64_t state, std::uint64_t word) {
+    const std::uint64_t product = (state ^ word) * fixed_multiplier;
+    return product ^ (product >> 32);
+}
+
+// The x with fixed_step(0, x) == value.
+std::uint64_t fixed_step_inverse(std::uint64_t value) {
+    std::uint64_t inverse = fixed_multiplier;  // Newton's iteration for the multiplier's inverse mod 2^64
+    for (int i = 0; i < 5; ++i) inverse *= 2 - fixed_multiplier * inverse;
+    return (value ^ (value >> 32)) * inverse;
+}
+
+bool has_nul_byte(std::uint64_t word) {
+    for (int byte = 0; byte < 8; ++byte) {
+        if (((word >> (8 * byte)) & 0xFF) == 0) return true;
+    }
+    return false;
+}
+
+// `count` distinct keys of 16 bytes whose two words bring the fixed hash to the same state.
+std::vector<std::string> colliding_keys(std::size_t count) {
+    const std::uint64_t wanted = fixed_step_inverse(0x0123456789ABCDEFu);
+    std::vector<std::string> keys;
+    for (std::uint64_t i = 0; keys.size() < count; ++i) {
+        const std::uint64_t first = 0x4141414141414141u + (i % 26) + ((i / 26 % 26) << 8) + ((i / 676) << 16);
+        const std::uint64_t second = fixed_step(fixed_start, first) ^ wanted;
+        if (has_nul_byte(first) || has_nul_byte(second)) continue;
+        std::string key(16, '\0');
+        std::memcpy(&key[0], &first, 8);
+        std::memcpy(&key[8], &second, 8);
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+TEST(CatalogIndex, KeysMadeToCollideStillSpread) {
+    const std::vector<std::string> keys = colliding_keys(20000);
+    std::uint64_t first = 0, second = 0;
+    std::memcpy(&first, keys[0].data(), 8);
+    std::memcpy(&second, keys[0].data() + 8, 8);
+    const std::uint64_t state = fixed_step(fixed_step(fixed_start, first), second);
+    Entries entries;
+    for (const std::string &key : keys) {
+        std::memcpy(&first, key.data(), 8);
+        std::memcpy(&second, key.data() + 8, 8);
+        ASSERT_EQ(fixed_step(fixed_step(fixed_start, first), second), state) << "the keys do not collide";
+        entries.emplace_back(key, "v");
+    }
+    const Handle handle = built_handle(entries);
+    Index index{vellix_index_build(handle.get())};
+    ASSERT_NE(index, nullptr);
+    // Under a fixed hash every key would lie in one run of 20,000 slots; a seeded one spreads them
+    // as random keys (a longest run of a few dozen slots at this load).
+    EXPECT_LT(vellix::longest_probe(index.get()), 100u);
+    for (std::size_t i = 0; i < keys.size(); i += 97) {
+        EXPECT_EQ(vellix_index_get(index.get(), keys[i].c_str(), nullptr), vellix_get(handle.get(), keys[i].c_str(), nullptr));
     }
 }
 
