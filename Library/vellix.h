@@ -1,15 +1,18 @@
 /* vellix: message catalogs for translating the text of programs.
    A catalog is an i18n handle holding parallel arrays of keys and values.
 
-   Finding a catalog: vellix_open(name) reads NLSPATH as templates separated by ';' (the only
-   separator, so drive letters and ':' are fine) and loads the first expanded path that opens. In
-   a template, %N gives `name` followed by ".18c", %L the locale as setlocale(LC_ALL, NULL) names
-   it, '%' and any other character that character, and a trailing '%' nothing. The library never
-   sets the locale: call setlocale(LC_ALL, "") first if %L should follow the environment.
+   Finding a catalog: vellix_open_dir(directory, name) looks in directory/<language>/ for each of
+   the user's languages in turn (see below); vellix_load(path) loads one file. vellix_open(name)
+   reads NLSPATH as templates separated by ';' (the only separator, so drive letters and ':' are
+   fine) and loads the first expanded path that opens. In a template, %N gives `name` followed by
+   ".18c", %L the locale as setlocale(LC_ALL, NULL) names it, '%' and any other character that
+   character, and a trailing '%' nothing. The library never sets the locale: call
+   setlocale(LC_ALL, "") first if %L should follow the environment.
 
    Threads: a handle may be read (vellix_get, vellix_getkeys, vellix_write) from several threads at
-   once; vellix_add and vellix_free need the handle to themselves. vellix_open on different names
-   may run at once, but it reads NLSPATH and the locale, so nothing may change them meanwhile. */
+   once; vellix_add and vellix_free need the handle to themselves. vellix_open, vellix_open_dir and
+   vellix_load may run at once, but the first two read the environment (vellix_open also the
+   locale), so nothing may change them meanwhile. */
 #ifndef VELLIX_H
 #define VELLIX_H
 
