@@ -31,10 +31,14 @@ bool expand_origin(const std::string &directory, std::string &expanded, bool &us
     return true;
 }
 
-std::string language_catalog_path(const std::string &directory, const std::string &language, const std::string &name) {
+std::string path_in(const std::string &directory, const std::string &file) {
     std::string path = directory;
     if (!path.empty() && !is_separator(path.back())) path += '/';
-    return path + language + '/' + name + ".18c";
+    return path + file;
+}
+
+std::string language_catalog_path(const std::string &directory, const std::string &language, const std::string &name) {
+    return path_in(directory, language + '/' + name + ".18c");
 }
 
 i18n *search_directory(const char *directory, const char *name, DirectorySearchObserver *observer) {

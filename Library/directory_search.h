@@ -18,7 +18,10 @@ namespace vellix {
 // it has one and that directory cannot be found.
 bool expand_origin(const std::string &directory, std::string &expanded, bool &uses_origin);
 
-// `<directory>/<language>/<name>.18c`, without doubling a separator the directory ends with.
+// `<directory>/<file>`, without doubling a separator the directory ends with.
+std::string path_in(const std::string &directory, const std::string &file);
+
+// `<directory>/<language>/<name>.18c`, likewise.
 std::string language_catalog_path(const std::string &directory, const std::string &language, const std::string &name);
 
 // Follows a directory search as it goes; each call comes in the order of the search.

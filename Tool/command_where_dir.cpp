@@ -51,6 +51,12 @@ public:
                         kind == PathKind::missing ? "does not exist" : "is not a directory",
                         language_catalog_path(directory, "LANGUAGE", name_).c_str());
         }
+        // A directory given one level too deep: the catalog itself sits in it.
+        if (kind == PathKind::directory && open_file_kind(path_in(directory, name_ + ".18c")) == PathKind::regular) {
+            std::printf("  hint: %s holds the catalog itself; give the directory above the language "
+                        "directories (the catalogs belong in %s)\n", directory.c_str(),
+                        language_catalog_path(directory, "LANGUAGE", name_).c_str());
+        }
     }
 
     void tried(const CatalogLanguage &language, const std::string &path, PathKind kind) override {

@@ -284,6 +284,12 @@ TEST_F(OpenDir, WhereReplaysTheSearch) {
               std::string::npos)
         << missing.out;
     EXPECT_EQ(vellix_test::run_tool({"where", "--dir", base}).status, 2);
+    // One level too deep: the language directory itself.
+    const vellix_test::RunResult deep = vellix_test::run_tool({"where", "--dir", base + "/de", "app"});
+    EXPECT_NE(deep.out.find("  hint: " + base + "/de holds the catalog itself; give the directory above the language "
+                            "directories (the catalogs belong in " + base + "/de/LANGUAGE/app.18c)\n"),
+              std::string::npos)
+        << deep.out;
 }
 
 }  // namespace
