@@ -13,6 +13,8 @@
 
 namespace vellix {
 
+class PluralRule;
+
 struct LoadedCatalog {
     i18n record;  // first, so that a pointer to the record is a pointer to this
     char *block;  // the file from its entries on; malloc memory
@@ -39,6 +41,10 @@ inline LoadedCatalog *loaded_catalog_of(const i18n *handle) {
 
 // How many of its handle's entries an index covers (entries appended later are not in it).
 std::size_t indexed_entries(const vellix_index *index);
+
+// The plural rule the index parsed, when the header it parsed is `header` (the very pointer: the
+// handle's header entry now); null when the handle's header has changed since, or differs.
+const PluralRule *plural_rule_of(const vellix_index *index, const char *header);
 
 // The most slots a lookup of a key in the index steps through: how evenly the keys spread, which
 // keys made to collide would spoil.

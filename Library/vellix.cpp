@@ -84,7 +84,12 @@ const char *vellix_nget(const i18n *i18n, const char *key, unsigned long n, cons
     const char *fallback = n == 1 ? singular : plural;
     if (!i18n || !key) return fallback;
     try {
-        const unsigned long form = vellix::PluralRule::of_header(vellix_get(i18n, "", nullptr)).form(n);
+        // A loaded handle's index has parsed the rule once; parsed again only when the header differs.
+        const char *header = vellix_get(i18n, "", nullptr);
+        const vellix::LoadedCatalog *loaded = vellix::loaded_catalog_of(i18n);
+        const vellix_index *index = loaded ? loaded->index.load(std::memory_order_acquire) : nullptr;
+        const vellix::PluralRule *parsed = index ? vellix::plural_rule_of(index, header) : nullptr;
+        const unsigned long form = parsed ? parsed->form(n) : vellix::PluralRule::of_header(header).form(n);
         if (form == 0) return vellix_get(i18n, key, fallback);
         return vellix_get(i18n, vellix::plural_form_key(key, form).c_str(), fallback);
     } catch (const std::bad_alloc &) {

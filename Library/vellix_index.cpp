@@ -73,7 +73,8 @@ struct vellix_index {
     std::size_t entries;  // how many of the handle's entries are indexed
     std::size_t mask;     // slots - 1; the slot count is a power of two
     std::uint64_t seed;
-    vellix::PluralRule *rule;  // the header's plural rule, parsed at build; owned
+    const char *header;        // the header entry's text when the index was built, or null
+    vellix::PluralRule *rule;  // its plural rule, parsed at build; owned
 
     Slot *slots() { return reinterpret_cast<Slot *>(this + 1); }
     const Slot *slots() const { return reinterpret_cast<const Slot *>(this + 1); }
@@ -98,7 +99,8 @@ vellix_index *vellix_index_build(const i18n *handle) {
     index->mask = slot_count - 1;
     index->seed = seed_for(index);
     try {
-        index->rule = new vellix::PluralRule(vellix::PluralRule::of_header(header_of(handle)));
+        index->header = header_of(handle);
+        index->rule = new vellix::PluralRule(vellix::PluralRule::of_header(index->header));
     } catch (const std::bad_alloc &) {
         std::free(index);
         return nullptr;
@@ -170,6 +172,10 @@ void vellix_index_free(vellix_index *index) {
 namespace vellix {
 
 std::size_t indexed_entries(const vellix_index *index) { return index->entries; }
+
+const PluralRule *plural_rule_of(const vellix_index *index, const char *header) {
+    return index->header == header ? index->rule : nullptr;
+}
 
 std::size_t longest_probe(const vellix_index *index) {
     std::size_t longest = 0;

@@ -74,6 +74,17 @@ TEST_F(LoadedLookup, EntriesAddedAfterLoadingAreFoundAndFreed) {
     // (a leak or a wrong free shows under the sanitizers).
 }
 
+TEST_F(LoadedLookup, PluralFormsFollowAHeaderAddedAfterTheIndex) {
+    Handle handle = load({{"files", "one"}, {"files\n#1", "few"}, {"files\n#2", "many"}});
+    ASSERT_NE(handle, nullptr);
+    for (int i = 0; i < 20; ++i) vellix_get(handle.get(), "files", nullptr);  // the index is built by now
+    EXPECT_STREQ(vellix_nget(handle.get(), "files", 5, "s", "p"), "few") << "no header: n != 1";
+    vellix_add(handle.get(), "", "Plural-Forms: nplurals=3; plural=n==1 ? 0 : n%10>=2 && n%10<=4 ? 1 : 2;\n");
+    EXPECT_STREQ(vellix_nget(handle.get(), "files", 5, "s", "p"), "many") << "the added header's rule";
+    EXPECT_STREQ(vellix_nget(handle.get(), "files", 22, "s", "p"), "few");
+    EXPECT_STREQ(vellix_nget(handle.get(), "files", 1, "s", "p"), "one");
+}
+
 TEST(AssembledRecord, IsNeverReadPastItsFields) {
     // A caller's own record of static arrays, on the heap with nothing after it.
     static char key_a[] = "a", key_b[] = "b", value_a[] = "A", value_b[] = "B";
