@@ -131,6 +131,30 @@ void added_lookup(benchmark::State &state) {
     vellix_free(handle);
 }
 
+// vellix_nget on a loaded catalog with the three plural forms of Polish in its header: each call
+// finds the rule and the key of the form.
+void nget_lookup(benchmark::State &state) {
+    const std::string directory = (fs::temp_directory_path() / "vellix-bench-plural").string();
+    fs::create_directories(directory);
+    i18n *made = vellix_empty();
+    vellix_add(made, "", "Plural-Forms: nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);\n");
+    for (std::size_t i = 0; i < 1000; ++i) {
+        const std::string key = key_of(i);
+        vellix_add(made, key.c_str(), "one");
+        vellix_add(made, (key + "\n#1").c_str(), "few");
+        vellix_add(made, (key + "\n#2").c_str(), "many");
+    }
+    vellix_write(made, (directory + "/plural.18c").c_str());
+    vellix_free(made);
+    setenv("NLSPATH", (directory + "/%N").c_str(), 1);
+    i18n *handle = vellix_open("plural");
+    if (!handle) state.SkipWithError("the catalog did not load");
+    const std::string key = key_of(500);
+    unsigned long n = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(vellix_nget(handle, key.c_str(), n++ % 30, "one", "many"));
+    vellix_free(handle);
+}
+
 // Building the index of 160,000 keys that share all but a few bytes, as keys made to collide would:
 // the seeded hash keeps it near the time of varied keys.
 void index_build_similar_keys(benchmark::State &state) {
@@ -266,6 +290,7 @@ void gettext_lookup(benchmark::State &state) {
 BENCHMARK(open_and_free)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(open_lookup_free)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(added_lookup)->Arg(100);
+BENCHMARK(nget_lookup);
 BENCHMARK(index_build_similar_keys)->Unit(benchmark::kMillisecond);
 BENCHMARK(allocation_floor)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_whole_file, fresh_buffer, true)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
