@@ -22,9 +22,10 @@ struct CatalogReport {
     std::uint64_t unused_bytes = 0;  // bytes after the last counted entry, which no reader uses
 };
 
-// Loads the catalog that `file` holds, reading from its start. On `loaded`, `*handle` is a new
-// handle that owns `file`; otherwise `file` is closed and `*handle` is null. A non-null `report`
-// receives the details.
+// Loads the catalog that `file` holds, reading from its start. `file` is freshly opened, nothing
+// read from it yet: the loader makes it unbuffered. On `loaded`, `*handle` is a new handle that
+// owns `file`; otherwise `file` is closed and `*handle` is null. A non-null `report` receives the
+// details.
 LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report = nullptr);
 
 // Receives a catalog's entries as they are stored, NUL bytes included, in file order.
@@ -34,8 +35,9 @@ public:
     virtual void entry(std::uint64_t index, std::string_view key, std::string_view value) = 0;
 };
 
-// Reads the catalog that `file` holds from its start, handing each entry to `visitor` as it is
-// read (a damaged catalog may have handed out some). Leaves `file` open.
+// Reads the catalog that `file` (freshly opened, as for load_catalog) holds from its start, handing
+// each entry to `visitor` as it is read (a damaged catalog may have handed out some). Leaves `file`
+// open.
 CatalogReport read_catalog(std::FILE *file, CatalogVisitor &visitor);
 
 // The size of an open file, found by seeking to its end: 64 bits on every platform.
