@@ -292,4 +292,29 @@ TEST_F(OpenDir, WhereReplaysTheSearch) {
         << deep.out;
 }
 
+TEST(WhereHints, NameTheFixForCommonNlspathMistakes) {
+    TempDir dir;
+    vellix_test::ScopedEnv search_path{"NLSPATH"};
+    const std::string base = dir.path().u8string();
+    const char directory_hint[] = "  hint: a template names the file itself; for a catalog in this directory end it with /%N\n";
+    const char colon_hint[] = "  hint: templates are separated by ';', not ':'; this NLSPATH is one template\n";
+    const struct {
+        std::string nlspath;
+        bool directory, colon;
+    } rows[] = {
+        {base, true, false},
+        {base + "/%N", false, false},
+        {"/usr/share/app/%N:" + base + "/%N", false, true},
+        {"/usr/share/app/%N;" + base + "/%N", false, false},
+        {"C:\\app\\%N", false, false},  // a drive letter's colon
+        {"C:\\app\\%N:D:\\x\\%N", false, true},
+    };
+    for (const auto &row : rows) {
+        search_path.set(row.nlspath);
+        const std::string out = vellix_test::run_tool({"where", "app"}).out;
+        EXPECT_EQ(out.find(directory_hint) != std::string::npos, row.directory) << out;
+        EXPECT_EQ(out.find(colon_hint) != std::string::npos, row.colon) << out;
+    }
+}
+
 }  // namespace
