@@ -58,8 +58,9 @@ UserLanguages read_user_languages(const EnvironmentReader &environment, const st
     }
     // No locale set is the C locale on POSIX systems; on Windows the UI languages stand in for it.
     const bool silenced = result.locale_origin.empty() ? !windows : names_no_language(result.locale);
-    std::string language;
-    if (environment("LANGUAGE", language) && !language.empty()) {
+    result.language_set = environment("LANGUAGE", result.language);
+    const std::string &language = result.language;
+    if (result.language_set && !language.empty()) {
         result.language_ignored = silenced;
         for (std::size_t start = 0; !silenced && start <= language.size();) {
             const std::size_t end = std::min(language.find(':', start), language.size());

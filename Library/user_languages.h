@@ -22,6 +22,8 @@ struct UserLanguage {
 // How the list came about, for a reader who wants to know why a language is or is not in it.
 struct UserLanguages {
     std::vector<UserLanguage> languages;  // in order, as written (codesets and all)
+    bool language_set = false;            // whether LANGUAGE is set, and its value
+    std::string language;
     std::string locale;                   // the first non-empty of LC_ALL, LC_MESSAGES, LANG; "" when none
     std::string locale_origin;            // the variable `locale` came from; "" when none
     bool language_ignored = false;        // LANGUAGE was set but the locale is C or POSIX

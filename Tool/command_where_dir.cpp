@@ -27,10 +27,12 @@ public:
             std::printf("  $ORIGIN gives %s (this program's directory: an application installed beside it "
                         "gets the same)\n", directory.c_str());
         }
-        std::string value;
-        const bool language_set = read_environment("LANGUAGE", value);
-        if (language_set) std::printf("LANGUAGE=%s%s\n", value.c_str(), languages.language_ignored ? " (ignored: the locale is C or POSIX)" : "");
-        else std::printf("LANGUAGE is not set\n");
+        if (languages.language_set) {
+            std::printf("LANGUAGE=%s%s\n", languages.language.c_str(),
+                        languages.language_ignored ? " (ignored: the locale is C or POSIX)" : "");
+        } else {
+            std::printf("LANGUAGE is not set\n");
+        }
         if (languages.locale_origin.empty()) {
             std::printf("LC_ALL, LC_MESSAGES and LANG are not set or empty: the locale is C\n");
         } else {
