@@ -91,12 +91,11 @@ function(vellix_add_translations target)
   file(RELATIVE_PATH po_relative "${CMAKE_CURRENT_SOURCE_DIR}" "${po_dir}")
   foreach(language IN LISTS arg_LANGUAGES)
     set(catalog "${po_relative}/${language}/${target}.18c")
+    set(install "")
     if(arg_INSTALL_DESTINATION)
-      vellix_add_catalog(${target} SOURCE "${po_dir}/${language}.po" OUTPUT "${catalog}"
-        INSTALL_DESTINATION "${arg_INSTALL_DESTINATION}/${language}")
-    else()
-      vellix_add_catalog(${target} SOURCE "${po_dir}/${language}.po" OUTPUT "${catalog}")
+      set(install INSTALL_DESTINATION "${arg_INSTALL_DESTINATION}/${language}")
     endif()
+    vellix_add_catalog(${target} SOURCE "${po_dir}/${language}.po" OUTPUT "${catalog}" ${install})
   endforeach()
   # The target's sources relative to the current source directory, where the extraction runs, so
   # that the template's references are the same on every machine.
