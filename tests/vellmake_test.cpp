@@ -1,7 +1,7 @@
 // The vellmake program run end to end on sources written by the tests, and the pieces of its
 // driver that cannot be reached from the command line.
 #include "compile_catalog.h"
-#include "source_file.h"
+#include "input_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "source_file.h"
+#include "input_file.h"
 
 #include "file_system.h"
 

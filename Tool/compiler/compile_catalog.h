@@ -4,7 +4,7 @@
 
 #include "catalog_table.h"
 #include "catalog_writer.h"
-#include "source_file.h"
+#include "input_file.h"
 
 namespace vellix {
 

@@ -5,7 +5,7 @@
 
 #include "catalog_reader.h"
 #include "file_system.h"
-#include "source_file.h"
+#include "input_file.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,7 +2,7 @@
 #include "compile_catalog.h"
 
 #include "catalog_format.h"
-#include "catalog_output.h"
+#include "replace_file.h"
 #include "catalog_table.h"
 #include "source_parser.h"
 #include "vellix.h"

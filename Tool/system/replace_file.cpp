@@ -1,4 +1,4 @@
-#include "catalog_output.h"
+#include "replace_file.h"
 
 #include "catalog_writer.h"
 #include "file_system.h"

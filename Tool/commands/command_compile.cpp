@@ -1,6 +1,6 @@
 // vellix compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] -o CATALOG INPUT: a PO file
 // (.po, .pot) or a catalog source compiled into a catalog, written whole or not at all.
-#include "catalog_output.h"
+#include "replace_file.h"
 #include "commands.h"
 #include "compile_catalog.h"
 #include "po_catalog.h"

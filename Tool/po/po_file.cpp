@@ -1,6 +1,6 @@
 #include "po_file.h"
 
-#include "catalog_output.h"
+#include "replace_file.h"
 #include "plural_rule.h"
 #include "po_writer.h"
 
