@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace vellix {
 
@@ -15,6 +17,18 @@ constexpr unsigned char catalog_version[3] = {0x01, 0x00, 0x00};
 constexpr std::size_t catalog_header_size = sizeof catalog_magic + sizeof catalog_version;
 constexpr std::size_t length_field_size = 8;
 constexpr std::size_t empty_catalog_size = catalog_header_size + length_field_size;
+
+// A catalog file's name: the catalog's name and this extension.
+constexpr char catalog_extension[] = ".18c";
+
+// The catalog key under which plural form `form` (1 and up) of `key` is stored: the key, a line
+// feed, '#' and the form's number. Form 0 is stored under the key itself; the header entry (its
+// Plural-Forms field) under the empty key.
+std::string plural_form_key(std::string_view key, unsigned long form);
+
+// Whether `key` is the key of plural form 1 or higher of another key: that key, a line feed, '#'
+// and the form's number in decimal without leading zeros. Gives the other key and the form.
+bool split_plural_form_key(std::string_view key, std::string_view &base, unsigned long &form);
 
 // Whether the bytes begin with the catalog magic (no useful catalog source does).
 inline bool starts_with_catalog_magic(const char *bytes, std::size_t size) {

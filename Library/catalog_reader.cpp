@@ -257,13 +257,6 @@ LoadVerdict read_catalog_into(std::FILE *file, Store &store, MallocString &block
     return report.verdict;
 }
 
-// Releases what a load made before it failed: the arrays and the record; the block goes with its holder.
-void release_unloaded(LoadedCatalog *loaded) {
-    std::free(loaded->record.index);
-    std::free(loaded->record.handles);
-    std::free(loaded);
-}
-
 }  // namespace
 
 bool query_stream_size(std::FILE *file, std::uint64_t &size) {
@@ -283,8 +276,7 @@ LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report) 
     CatalogReport local;
     CatalogReport &result = report ? *report : local;
     result = CatalogReport{};
-    void *memory = std::calloc(1, sizeof(LoadedCatalog));
-    auto *loaded = memory ? new (memory) LoadedCatalog{} : nullptr;  // released with free(): nothing to destroy
+    LoadedCatalog *loaded = create_loaded_catalog();
     if (!loaded) {
         std::fclose(file);
         damaged(result, "not enough memory for a handle");
@@ -293,14 +285,11 @@ LoadVerdict load_catalog(std::FILE *file, i18n **handle, CatalogReport *report) 
     HandleStore store{&loaded->record};
     MallocString block;
     if (read_catalog_into(file, store, block, result) != LoadVerdict::loaded) {
-        release_unloaded(loaded);
+        release_unfinished(loaded);
         std::fclose(file);
         return result.verdict;
     }
-    loaded->block = block.release();
-    loaded->loaded_entries = static_cast<std::size_t>(result.count);
-    loaded->record.fp = file;  // from here on the record is a loaded one
-    *handle = &loaded->record;
+    *handle = finish_loading(loaded, block.release(), static_cast<std::size_t>(result.count), file);
     return LoadVerdict::loaded;
 }
 

@@ -1,14 +1,11 @@
 #include "catalog_search.h"
 
+#include "catalog_format.h"
+#include "search_step.h"
+
 #include <clocale>
-#include <cstdio>
 
 namespace vellix {
-namespace {
-
-constexpr char catalog_extension[] = ".18c";
-
-}  // namespace
 
 std::vector<std::string_view> split_search_path(std::string_view search_path) {
     std::vector<std::string_view> templates;
@@ -51,16 +48,11 @@ i18n *search_catalog(const char *name, SearchObserver *observer) {
     const std::vector<std::string_view> templates = split_search_path(templates_text);
     for (std::size_t i = 0; i < templates.size(); ++i) {
         const std::string path = expand_template(templates[i], utf8_name, locale_name ? locale.c_str() : nullptr);
-        PathKind kind = PathKind::missing;
-        std::FILE *file = path.empty() ? nullptr : open_regular_file(path.c_str(), kind);
-        if (observer) observer->tried(i + 1, templates.size(), templates[i], path, kind);
-        if (!file) continue;
+        const SearchStep step = search_step(
+            path, [&](PathKind kind) { if (observer) observer->tried(i + 1, templates.size(), templates[i], path, kind); },
+            [&](const CatalogReport &report, const i18n *handle) { if (observer) observer->loaded(report, handle); });
         // The first file that opens ends the search, whatever it holds.
-        i18n *handle = nullptr;
-        CatalogReport report;
-        load_catalog(file, &handle, &report);
-        if (observer) observer->loaded(report, handle);
-        return handle;
+        if (step.opened) return step.handle;
     }
     return nullptr;
 }

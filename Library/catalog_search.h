@@ -17,7 +17,7 @@ namespace vellix {
 // The templates of an NLSPATH value, split at every ';' (before any expansion), empty ones included.
 std::vector<std::string_view> split_search_path(std::string_view search_path);
 
-// Expands one template: %N gives `name` followed by ".18c", %L gives `locale` (nothing when it is
+// Expands one template: %N gives `name` followed by the catalog extension, %L gives `locale` (nothing when it is
 // null), '%' followed by any other character gives that character, a trailing '%' gives nothing.
 std::string expand_template(std::string_view pattern, std::string_view name, const char *locale);
 

@@ -1,7 +1,6 @@
 #include "catalog_table.h"
 
 #include "i18nutil.h"
-#include "loaded_catalog.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -43,23 +42,25 @@ i18n *create_handle() {
 
 void release_handle(i18n *handle) {
     if (!handle) return;
-    // A loaded handle's first entries live in its block; vellix_add may have appended others.
-    LoadedCatalog *loaded = loaded_catalog_of(handle);
-    const std::size_t first_owned = loaded ? loaded->loaded_entries : 0;
-    if (handle->fp) std::fclose(handle->fp);
     if (handle->handles) {
-        for (char **value = handle->handles + first_owned; *value; ++value) std::free(*value);
+        for (char **value = handle->handles; *value; ++value) std::free(*value);
         std::free(handle->handles);
     }
     if (handle->index) {
-        for (char **key = handle->index + first_owned; *key; ++key) std::free(*key);
+        for (char **key = handle->index; *key; ++key) std::free(*key);
         std::free(handle->index);
     }
-    if (loaded) {
-        vellix_index_free(loaded->index.load());
-        std::free(loaded->block);
+    std::free(handle);
+}
+
+const char *walk_entries(const i18n *handle, std::size_t first, const char *key) {
+    // The first byte decides most comparisons without a call.
+    const char head = key[0];
+    char *const *const keys = handle->index;
+    for (char *const *at = keys + first; *at; ++at) {
+        if (**at == head && std::strcmp(*at, key) == 0) return handle->handles[at - keys];
     }
-    std::free(handle);  // the record, or the loaded catalog it begins
+    return nullptr;
 }
 
 std::size_t count_entries(const i18n *handle) {

@@ -24,11 +24,15 @@ constexpr std::size_t max_catalog_entries = 2147483646;
 // A new handle without entries and without a file, or null when memory is exhausted.
 i18n *create_handle();
 
-// Closes the handle's file and releases every string, both arrays and the record. Null does nothing.
+// Releases every string, both arrays and the record of a handle that create_handle made (a loaded
+// one goes to release_loaded_catalog). Null does nothing.
 void release_handle(i18n *handle);
 
 // The number of entries, found by walking the key array to its null slot.
 std::size_t count_entries(const i18n *handle);
+
+// The value of the first entry from `first` on whose key equals `key`, or null.
+const char *walk_entries(const i18n *handle, std::size_t first, const char *key);
 
 // vellix_add with the capacity as a parameter, so that the limit can be exercised in tests.
 // Returns false and leaves the handle's entries unchanged when nothing was added.

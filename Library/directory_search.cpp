@@ -1,5 +1,8 @@
 #include "directory_search.h"
 
+#include "catalog_format.h"
+#include "search_step.h"
+
 #include <cstring>
 
 namespace vellix {
@@ -38,7 +41,7 @@ std::string path_in(const std::string &directory, const std::string &file) {
 }
 
 std::string language_catalog_path(const std::string &directory, const std::string &language, const std::string &name) {
-    return path_in(directory, language + '/' + name + ".18c");
+    return path_in(directory, language + '/' + name + catalog_extension);
 }
 
 i18n *search_directory(const char *directory, const char *name, DirectorySearchObserver *observer) {
@@ -52,17 +55,12 @@ i18n *search_directory(const char *directory, const char *name, DirectorySearchO
     const std::string utf8_name = as_utf8(name);
     for (const CatalogLanguage &language : order) {
         const std::string path = language_catalog_path(expanded, language.directory, utf8_name);
-        PathKind kind = PathKind::missing;
-        std::FILE *file = open_regular_file(path.c_str(), kind);
-        if (observer) observer->tried(language, path, kind);
-        if (!file) continue;
+        const SearchStep step = search_step(
+            path, [&](PathKind kind) { if (observer) observer->tried(language, path, kind); },
+            [&](const CatalogReport &report, const i18n *handle) { if (observer) observer->loaded(report, handle); });
         // Unlike the NLSPATH search, a file that is not a valid catalog does not end this one: a
         // damaged catalog for one language must not hide a good one for the next.
-        i18n *handle = nullptr;
-        CatalogReport report;
-        load_catalog(file, &handle, &report);
-        if (observer) observer->loaded(report, handle);
-        if (handle) return handle;
+        if (step.handle) return step.handle;
     }
     return nullptr;
 }

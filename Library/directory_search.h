@@ -21,7 +21,7 @@ bool expand_origin(const std::string &directory, std::string &expanded, bool &us
 // `<directory>/<file>`, without doubling a separator the directory ends with.
 std::string path_in(const std::string &directory, const std::string &file);
 
-// `<directory>/<language>/<name>.18c`, likewise.
+// `<directory>/<language>/<name>` and the catalog extension, likewise.
 std::string language_catalog_path(const std::string &directory, const std::string &language, const std::string &name);
 
 // Follows a directory search as it goes; each call comes in the order of the search.

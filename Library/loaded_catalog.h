@@ -1,7 +1,8 @@
 // A handle made by the loader: the public record, then what only the loader's handles have: the
 // file's bytes in one block, every key and value a string terminated in place inside it, and an
 // index for lookups. A record says it is one of these by its file (`fp`), which only the loader sets;
-// a record with a null `fp` is never read past its three public fields.
+// a record with a null `fp` is never read past its three public fields. Its whole life is here:
+// creation, release, the lazy index and the lookup policy.
 #ifndef VELLIX_LOADED_CATALOG_H
 #define VELLIX_LOADED_CATALOG_H
 
@@ -10,10 +11,9 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdio>
 
 namespace vellix {
-
-class PluralRule;
 
 struct LoadedCatalog {
     i18n record;  // first, so that a pointer to the record is a pointer to this
@@ -30,25 +30,37 @@ struct LoadedCatalog {
 // Walks before the first lookup builds the index.
 constexpr unsigned walks_before_index = 8;
 
-// The catalog's index, built now if no lookup has built it yet; null when memory runs out. Safe
-// when several threads look up at once: one build wins, the others are released.
-vellix_index *index_of(LoadedCatalog &loaded);
+// A new loaded catalog without entries, block or file (so not yet one by its record), or null when
+// memory is exhausted. Released with release_unfinished until finish_loading succeeds.
+LoadedCatalog *create_loaded_catalog();
+
+// Makes the catalog a loaded one: its block, how many entries point into it, and its open file.
+i18n *finish_loading(LoadedCatalog *loaded, char *block, std::size_t entry_count, std::FILE *file);
+
+// Releases a catalog that finish_loading never finished: its arrays and the record.
+void release_unfinished(LoadedCatalog *loaded);
+
+// Closes the file and releases everything: the strings vellix_add appended after the loaded ones,
+// both arrays, the index, the block and the record.
+void release_loaded_catalog(LoadedCatalog *loaded);
 
 // The loader's part of a handle, or null for any other record.
 inline LoadedCatalog *loaded_catalog_of(const i18n *handle) {
     return handle && handle->fp ? reinterpret_cast<LoadedCatalog *>(const_cast<i18n *>(handle)) : nullptr;
 }
 
-// How many of its handle's entries an index covers (entries appended later are not in it).
-std::size_t indexed_entries(const vellix_index *index);
+// The catalog's index, built now if no lookup has built it yet; null when memory runs out. Safe
+// when several threads look up at once: one build wins, the others are released.
+vellix_index *index_of(LoadedCatalog &loaded);
 
-// The plural rule the index parsed, when the header it parsed is `header` (the very pointer: the
-// handle's header entry now); null when the handle's header has changed since, or differs.
-const PluralRule *plural_rule_of(const vellix_index *index, const char *header);
+// The lookup policy: after a few walks, the index answers for the loaded entries. Gives the value,
+// or null with `walk_from` set to the first entry the caller must still walk (0 before the index
+// exists; after the loaded entries once it does).
+const char *look_up_loaded(LoadedCatalog &loaded, const char *key, std::size_t &walk_from);
 
-// The most slots a lookup of a key in the index steps through: how evenly the keys spread, which
-// keys made to collide would spoil.
-std::size_t longest_probe(const vellix_index *index);
+// The plural form of `n` by the rule the index parsed, when the index parsed `header` (the very
+// pointer); false when there is no such index and the caller must parse the rule itself.
+bool loaded_plural_form(const LoadedCatalog &loaded, const char *header, unsigned long n, unsigned long &form);
 
 }  // namespace vellix
 

@@ -1,5 +1,7 @@
 #include "plural_rule.h"
 
+#include "header_fields.h"
+
 #include <algorithm>
 #include <cctype>
 #include <limits>
@@ -15,12 +17,6 @@ std::string_view trimmed(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
     return text;
-}
-
-bool same_name(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 // An unsigned decimal number that fits an unsigned long; false otherwise.
@@ -339,57 +335,6 @@ unsigned long PluralRule::form(unsigned long n) const {
     }
     const unsigned long form = top == 1 ? stack[0] : 0;
     return form < plural_count_ ? form : 0;
-}
-
-std::string plural_form_key(std::string_view key, unsigned long form) {
-    std::string form_key(key);
-    form_key += "\n#";
-    form_key += std::to_string(form);
-    return form_key;
-}
-
-bool split_plural_form_key(std::string_view key, std::string_view &base, unsigned long &form) {
-    const std::size_t mark = key.rfind("\n#");
-    if (mark == std::string_view::npos) return false;
-    const std::string_view digits = key.substr(mark + 2);
-    std::size_t at = 0;
-    if (digits.empty() || digits.front() == '0' || !read_number(digits, at, form) || at != digits.size()) return false;
-    base = key.substr(0, mark);
-    return true;
-}
-
-std::string header_field(std::string_view header, std::string_view name) {
-    while (!header.empty()) {
-        const std::size_t line_end = header.find('\n');
-        const std::string_view line = header.substr(0, line_end);
-        const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos && same_name(line.substr(0, colon), name)) {
-            return std::string(trimmed(line.substr(colon + 1)));
-        }
-        if (line_end == std::string_view::npos) break;
-        header.remove_prefix(line_end + 1);
-    }
-    return "";
-}
-
-std::string with_header_field(std::string_view header, std::string_view name, const std::string &value) {
-    std::string result;
-    bool replaced = false;
-    while (!header.empty()) {
-        const std::size_t line_end = header.find('\n');
-        const std::string_view line = header.substr(0, line_end);
-        const std::size_t colon = line.find(':');
-        if (!replaced && colon != std::string_view::npos && same_name(line.substr(0, colon), name)) {
-            result.append(name).append(": ").append(value).append("\n");
-            replaced = true;
-        } else if (!line.empty()) {
-            result.append(line).append("\n");
-        }
-        if (line_end == std::string_view::npos) break;
-        header.remove_prefix(line_end + 1);
-    }
-    if (!replaced) result.append(name).append(": ").append(value).append("\n");
-    return result;
 }
 
 }  // namespace vellix

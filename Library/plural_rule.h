@@ -48,22 +48,6 @@ private:
     std::size_t stack_size_ = 0;  // the most values the program holds at once
 };
 
-// The catalog key under which plural form `form` (1 and up) of `key` is stored: the key, a line
-// feed, '#' and the form's number. Form 0 is stored under the key itself.
-std::string plural_form_key(std::string_view key, unsigned long form);
-
-// Whether `key` is the key of plural form 1 or higher of another key: that key, a line feed, '#'
-// and the form's number in decimal without leading zeros. Gives the other key and the form.
-bool split_plural_form_key(std::string_view key, std::string_view &base, unsigned long &form);
-
-// The value of a header field ("Plural-Forms", "Content-Type", ...) in a header entry's text, or ""
-// when it has none; the name is matched without regard to case, the value trimmed.
-std::string header_field(std::string_view header, std::string_view name);
-
-// The header's text with the field `name` set to `value`: replaced where it stands (matched as
-// header_field matches it), else added at the end; empty lines dropped.
-std::string with_header_field(std::string_view header, std::string_view name, const std::string &value);
-
 }  // namespace vellix
 
 #endif

@@ -8,6 +8,7 @@
 #include "catalog_writer.h"
 #include "file_system.h"
 #include "loaded_catalog.h"
+#include "catalog_format.h"
 #include "plural_rule.h"
 
 #include <cstdio>
@@ -61,23 +62,12 @@ void vellix_add(i18n *i18n, const char *key, const char *value) {
 
 const char *vellix_get(const i18n *i18n, const char *key, const char *fallback) {
     if (!i18n || !i18n->handles || !i18n->index || !key) return fallback;
-    std::size_t first = 0;
-    // A loaded catalog has an index over what it loaded; entries vellix_add appended come after.
+    std::size_t walk_from = 0;
     if (vellix::LoadedCatalog *loaded = vellix::loaded_catalog_of(i18n)) {
-        const bool walk_first = loaded->index.load(std::memory_order_acquire) == nullptr &&
-                                loaded->walks.fetch_add(1, std::memory_order_relaxed) < vellix::walks_before_index;
-        if (const vellix_index *index = walk_first ? nullptr : vellix::index_of(*loaded)) {
-            if (const char *value = vellix_index_get(index, key, nullptr)) return value;
-            first = vellix::indexed_entries(index);
-        }
+        if (const char *value = vellix::look_up_loaded(*loaded, key, walk_from)) return value;
     }
-    // The first byte decides most comparisons without a call.
-    const char head = key[0];
-    char *const *const keys = i18n->index;
-    for (char *const *at = keys + first; *at; ++at) {
-        if (**at == head && std::strcmp(*at, key) == 0) return i18n->handles[at - keys];
-    }
-    return fallback;
+    const char *value = vellix::walk_entries(i18n, walk_from, key);
+    return value ? value : fallback;
 }
 
 const char *vellix_nget(const i18n *i18n, const char *key, unsigned long n, const char *singular, const char *plural) {
@@ -87,9 +77,8 @@ const char *vellix_nget(const i18n *i18n, const char *key, unsigned long n, cons
         // A loaded handle's index has parsed the rule once; parsed again only when the header differs.
         const char *header = vellix_get(i18n, "", nullptr);
         const vellix::LoadedCatalog *loaded = vellix::loaded_catalog_of(i18n);
-        const vellix_index *index = loaded ? loaded->index.load(std::memory_order_acquire) : nullptr;
-        const vellix::PluralRule *parsed = index ? vellix::plural_rule_of(index, header) : nullptr;
-        const unsigned long form = parsed ? parsed->form(n) : vellix::PluralRule::of_header(header).form(n);
+        unsigned long form = 0;
+        if (!loaded || !vellix::loaded_plural_form(*loaded, header, n, form)) form = vellix::PluralRule::of_header(header).form(n);
         if (form == 0) return vellix_get(i18n, key, fallback);
         return vellix_get(i18n, vellix::plural_form_key(key, form).c_str(), fallback);
     } catch (const std::bad_alloc &) {
@@ -102,6 +91,7 @@ char **vellix_getkeys(const i18n *i18n) {
 }
 
 void vellix_free(i18n *i18n) {
+    if (vellix::LoadedCatalog *loaded = vellix::loaded_catalog_of(i18n)) return vellix::release_loaded_catalog(loaded);
     vellix::release_handle(i18n);
 }
 

@@ -1,7 +1,9 @@
 #include "vellix_index.h"
 
+#include "catalog_index.h"
 #include "catalog_table.h"
-#include "loaded_catalog.h"
+#include "key_hash.h"
+#include "catalog_format.h"
 #include "plural_rule.h"
 
 #include <algorithm>
@@ -19,42 +21,7 @@ struct Slot {
     std::uint32_t entry_plus_one;
 };
 
-// 64 x 64 bits multiplied, the halves of the product folded together.
-std::uint64_t fold_multiply(std::uint64_t a, std::uint64_t b) {
-#if defined(__SIZEOF_INT128__)
-    const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
-    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
-#else
-    const std::uint64_t low = a * b;
-    return low ^ (low >> 29) ^ ((a >> 32) * (b >> 32));
-#endif
-}
-
-constexpr std::uint64_t mix_a = 0xA0761D6478BD642Fu;
-constexpr std::uint64_t mix_b = 0xE7037ED1A0B428DBu;
-
-// Hashes a key a word at a time under a seed of the index's own: without the seed, keys cannot be
-// made to collide on purpose, so that building stays near-linear whatever the keys are.
-std::uint64_t hash_key(const char *key, std::uint64_t seed) {
-    const std::size_t length = std::strlen(key);
-    std::uint64_t hash = seed ^ fold_multiply(length ^ mix_a, seed ^ mix_b);
-    std::size_t offset = 0;
-    for (; length - offset >= 8; offset += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, key + offset, 8);
-        hash = fold_multiply(word ^ mix_a, hash ^ mix_b);
-    }
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, key + offset, length - offset);
-    return fold_multiply(tail ^ hash ^ mix_a, seed ^ mix_b ^ length);
-}
-
-// A seed that differs between processes and indexes without any global state: the addresses of
-// the index and of the stack, which address-space randomization moves.
-std::uint64_t seed_for(const void *index) {
-    const int on_stack = 0;
-    return fold_multiply(reinterpret_cast<std::uintptr_t>(index) ^ mix_a, reinterpret_cast<std::uintptr_t>(&on_stack) ^ mix_b);
-}
+std::uint64_t key_hash_of(const char *key, std::uint64_t seed) { return vellix::hash_key(key, std::strlen(key), seed); }
 
 // The header entry's text by a walk: vellix_get on a loaded handle would ask for this very index.
 const char *header_of(const i18n *handle) {
@@ -97,7 +64,7 @@ vellix_index *vellix_index_build(const i18n *handle) {
     index->handle = handle;
     index->entries = entry_count;
     index->mask = slot_count - 1;
-    index->seed = seed_for(index);
+    index->seed = vellix::hash_seed_for(index);
     try {
         index->header = header_of(handle);
         index->rule = new vellix::PluralRule(vellix::PluralRule::of_header(index->header));
@@ -113,7 +80,7 @@ vellix_index *vellix_index_build(const i18n *handle) {
     for (std::size_t entry = 0; entry < entry_count; ++entry) {
         if (entry % batch == 0) {
             for (std::size_t i = 0; i < batch && entry + i < entry_count; ++i) {
-                hashes[i] = hash_key(handle->index[entry + i], index->seed);
+                hashes[i] = key_hash_of(handle->index[entry + i], index->seed);
 #if defined(__GNUC__)
                 __builtin_prefetch(&index->slots()[hashes[i] & index->mask]);
 #endif
@@ -137,7 +104,7 @@ vellix_index *vellix_index_build(const i18n *handle) {
 
 const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback) {
     if (!index || !key) return fallback;
-    const std::uint64_t hash = hash_key(key, index->seed);
+    const std::uint64_t hash = key_hash_of(key, index->seed);
     const auto tag = static_cast<std::uint32_t>(hash >> 32);
     char *const *keys = index->handle->index;
     for (std::size_t slot = hash & index->mask;; slot = (slot + 1) & index->mask) {
@@ -182,20 +149,10 @@ std::size_t longest_probe(const vellix_index *index) {
     for (std::size_t slot = 0; slot <= index->mask; ++slot) {
         const Slot &occupant = index->slots()[slot];
         if (occupant.entry_plus_one == 0) continue;
-        const std::size_t home = hash_key(index->handle->index[occupant.entry_plus_one - 1], index->seed) & index->mask;
+        const std::size_t home = key_hash_of(index->handle->index[occupant.entry_plus_one - 1], index->seed) & index->mask;
         longest = std::max(longest, ((slot - home) & index->mask) + 1);
     }
     return longest;
-}
-
-vellix_index *index_of(LoadedCatalog &loaded) {
-    vellix_index *index = loaded.index.load(std::memory_order_acquire);
-    if (index) return index;
-    vellix_index *built = vellix_index_build(&loaded.record);
-    if (!built) return nullptr;
-    if (loaded.index.compare_exchange_strong(index, built, std::memory_order_acq_rel)) return built;
-    vellix_index_free(built);  // another thread's build won; `index` now holds it
-    return index;
 }
 
 }  // namespace vellix

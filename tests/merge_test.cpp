@@ -1,6 +1,8 @@
 // `vellix init` and `vellix merge`: a new translation's header, the merge of a changed template into
 // a translation case by case, and the same result as GNU msgmerge --previous and the same plural
 // rules as GNU msginit where they are installed.
+#include "catalog_format.h"
+#include "header_fields.h"
 #include "plural_rule.h"
 #include "plural_table.h"
 #include "po_reader.h"

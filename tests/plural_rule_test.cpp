@@ -1,6 +1,8 @@
 // The plural rule evaluator: every operator and C's precedence, the rules of real languages checked
 // against their definitions for n = 0..1000, hostile rules, and vellix_nget beside
 // vellix_index_nget on random catalogs.
+#include "catalog_format.h"
+#include "header_fields.h"
 #include "plural_rule.h"
 #include "test_support.h"
 #include "vellix.h"

@@ -1,6 +1,7 @@
 // vellix dump [--list] CATALOG: a catalog written back as source, or listed entry by entry.
 #include "catalog_dump.h"
 #include "commands.h"
+#include "catalog_format.h"
 #include "plural_rule.h"
 #include "text_escape.h"
 #include "source_check.h"

@@ -1,6 +1,8 @@
 // vellix export [--reference REFERENCE] INPUT: a catalog source or compiled catalog written as PO,
 // a template (msgstr empty) or, with the source-language reference, a translation.
 #include "commands.h"
+#include "catalog_format.h"
+#include "header_fields.h"
 #include "plural_rule.h"
 #include "po_writer.h"
 #include "source_check.h"

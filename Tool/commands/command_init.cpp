@@ -2,6 +2,7 @@
 // filled in for the language.
 #include "commands.h"
 #include "file_system.h"
+#include "header_fields.h"
 #include "plural_rule.h"
 #include "plural_table.h"
 #include "po_file.h"

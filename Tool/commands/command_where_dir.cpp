@@ -1,6 +1,7 @@
 // vellix where --dir DIRECTORY NAME: replays the search that vellix_open_dir(DIRECTORY, NAME) makes:
 // the user's languages and where each came from, each path and its verdict, and the file that loads.
 #include "commands.h"
+#include "catalog_format.h"
 #include "directory_search.h"
 #include "vellix.h"
 
@@ -54,7 +55,7 @@ public:
                         language_catalog_path(directory, "LANGUAGE", name_).c_str());
         }
         // A directory given one level too deep: the catalog itself sits in it.
-        if (kind == PathKind::directory && open_file_kind(path_in(directory, name_ + ".18c")) == PathKind::regular) {
+        if (kind == PathKind::directory && open_file_kind(path_in(directory, name_ + catalog_extension)) == PathKind::regular) {
             std::printf("  hint: %s holds the catalog itself; give the directory above the language "
                         "directories (the catalogs belong in %s)\n", directory.c_str(),
                         language_catalog_path(directory, "LANGUAGE", name_).c_str());

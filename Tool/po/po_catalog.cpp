@@ -1,6 +1,8 @@
 #include "po_catalog.h"
 
 #include "first_definitions.h"
+#include "catalog_format.h"
+#include "header_fields.h"
 #include "plural_rule.h"
 #include "po_format_check.h"
 #include "po_reader.h"

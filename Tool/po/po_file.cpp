@@ -1,6 +1,7 @@
 #include "po_file.h"
 
 #include "replace_file.h"
+#include "header_fields.h"
 #include "plural_rule.h"
 #include "po_writer.h"
 
