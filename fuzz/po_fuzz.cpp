@@ -32,7 +32,7 @@ struct Entries : vellix::PoCatalogSink {
     void entry(std::string_view key, std::string_view value, std::uint64_t) override {
         if (key.find('\0') != std::string_view::npos || value.find('\0') != std::string_view::npos) std::abort();
     }
-    void finding(const vellix::PoFinding &finding) override {
+    void finding(const vellix::Finding &finding) override {
         if (finding.line > last_line || finding.note_line > last_line) std::abort();
     }
 };

@@ -112,8 +112,8 @@ struct CatalogRecorder : vellix::PoCatalogSink {
         for (char &c : shown) c = c == '\x04' ? '|' : c;
         seen.push_back(shown + "=" + std::string(value));
     }
-    void finding(const vellix::PoFinding &finding) override {
-        seen.push_back(std::to_string(finding.line) + (finding.error ? ": error: " : ": warning: ") + finding.text);
+    void finding(const vellix::Finding &finding) override {
+        seen.push_back(std::to_string(finding.line) + (finding.is_error() ? ": error: " : ": warning: ") + finding.text);
     }
 };
 

@@ -1,9 +1,10 @@
 // vellix compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] -o CATALOG INPUT: a PO file
 // (.po, .pot) or a catalog source compiled into a catalog, written whole or not at all.
-#include "replace_file.h"
 #include "commands.h"
 #include "compile_catalog.h"
+#include "option_reader.h"
 #include "po_catalog.h"
+#include "replace_file.h"
 
 #include <cstdio>
 #include <new>
@@ -49,19 +50,18 @@ private:
 // Collects a PO file's entries and prints its findings on standard error.
 class CompileSink : public PoCatalogSink {
 public:
-    CompileSink(const std::string &path, PackedEntries &entries) : path_(path), entries_(entries) {}
+    CompileSink(const std::string &path, PackedEntries &entries) : printer_(stderr, path), entries_(entries) {}
 
     void entry(std::string_view key, std::string_view value, std::uint64_t) override { entries_.add(key, value); }
-    void finding(const PoFinding &finding) override {
-        const std::string lines = finding_lines(path_, finding.line, finding.error ? "error" : "warning", finding.text,
-                                                path_, finding.note_line, finding.note);
-        std::fwrite(lines.data(), 1, lines.size(), stderr);
-    }
+    void finding(const Finding &finding) override { printer_.finding(finding); }
 
 private:
-    const std::string &path_;
+    FindingPrinter printer_;
     PackedEntries &entries_;
 };
+
+// vellmake's status 1 for a catalog that cannot be written is a file's trouble here.
+int as_command_status(int compiler_status) { return compiler_status == 0 ? status_clean : status_trouble; }
 
 struct CompileRequest {
     PoOptions options;
@@ -71,32 +71,26 @@ struct CompileRequest {
 
 // Gives status_clean when the words make a request, else prints the usage error and gives its status.
 int parse_request(const Messages &messages, const Arguments &words, CompileRequest &request) {
-    bool has_output = false;
-    std::vector<std::string> inputs;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string &word = words[i];
-        if (word == "--use-fuzzy") {
-            request.options.use_fuzzy = true;
-        } else if (word == "--keep-charset") {
-            request.options.keep_charset = true;
-        } else if (word == "--keys=msgid" || word == "--keys=msgctxt") {
-            request.options.keys = word == "--keys=msgid" ? PoKeys::msgid : PoKeys::msgctxt;
-        } else if (word == "-o" || word == "--output") {
-            if (i + 1 == words.size()) return messages.usage_error("compile: " + word + " needs a CATALOG");
-            request.output = words[++i];
-            has_output = true;
-        } else if (word.compare(0, 9, "--output=") == 0) {
-            request.output = word.substr(9);
-            has_output = true;
-        } else if (word.size() > 1 && word[0] == '-') {
-            return messages.usage_error("compile: unknown option '" + word + "'");
-        } else {
-            inputs.push_back(word);
-        }
+    CommandLine line;
+    if (!read_command_line(messages, "compile", words,
+                           {{'\0', "use-fuzzy", nullptr}, {'\0', "keep-charset", nullptr}, {'\0', "keys", "msgid or msgctxt"},
+                            {'o', "output", "a CATALOG"}},
+                           line)) {
+        return status_trouble;
     }
-    if (!has_output) return messages.usage_error("compile: no -o CATALOG given");
-    if (inputs.size() != 1) return messages.usage_error("compile: give exactly one INPUT");
-    request.input = inputs[0];
+    for (const GivenOption &option : line.options) {
+        if (option.is("use-fuzzy")) request.options.use_fuzzy = true;
+        if (option.is("keep-charset")) request.options.keep_charset = true;
+        if (option.is("output")) request.output = option.value;
+        if (!option.is("keys")) continue;
+        if (option.value != "msgid" && option.value != "msgctxt") {
+            return messages.usage_error("compile: --keys takes msgid or msgctxt, not '" + option.value + "'");
+        }
+        request.options.keys = option.value == "msgid" ? PoKeys::msgid : PoKeys::msgctxt;
+    }
+    if (request.output.empty()) return messages.usage_error("compile: no -o CATALOG given");
+    if (line.operands.size() != 1) return messages.usage_error("compile: give exactly one INPUT");
+    request.input = line.operands[0];
     return status_clean;
 }
 
@@ -107,10 +101,9 @@ int run_compile(const Messages &messages, const Arguments &words) {
     CompileRequest request;
     if (const int status = parse_request(messages, words, request); status != status_clean) return status;
     SourceFile input;
-    if (!read_source_or_report(messages, request.input, input)) return status_findings;
+    if (!read_source_or_report(messages, request.input, input)) return status_trouble;
     if (same_file(request.output.c_str(), request.input.c_str())) {
-        messages.file_trouble(request.output, "CATALOG and INPUT are the same file");
-        return status_findings;
+        return messages.file_trouble(request.output, "CATALOG and INPUT are the same file");
     }
     if (is_po_path(request.input)) {
         PackedEntries entries{input.size};
@@ -118,13 +111,13 @@ int run_compile(const Messages &messages, const Arguments &words) {
         const PoSummary summary = read_po_catalog(input.bytes.get(), input.size, request.options, sink);
         if (summary.errors != 0) return status_findings;  // nothing is written
         input.bytes.reset();
-        return write_compiled(messages.program(), request.output.c_str(), entries.size(),
-                              [&entries](std::size_t index) { return entries.at(index); });
+        return as_command_status(write_compiled(messages.program(), request.output.c_str(), entries.size(),
+                                                [&entries](std::size_t index) { return entries.at(index); }));
     }
     CatalogEntries entries;
     if (!collect_source_entries(messages.program(), request.input.c_str(), input, entries)) throw std::bad_alloc();
     input.bytes.reset();
-    return write_compiled(messages.program(), request.output.c_str(), entries);
+    return as_command_status(write_compiled(messages.program(), request.output.c_str(), entries));
 }
 
 }  // namespace vellix

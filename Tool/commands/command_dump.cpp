@@ -1,10 +1,10 @@
 // vellix dump [--list] CATALOG: a catalog written back as source, or listed entry by entry.
 #include "catalog_dump.h"
 #include "commands.h"
+#include "option_reader.h"
 #include "catalog_format.h"
 #include "plural_rule.h"
 #include "text_escape.h"
-#include "source_check.h"
 
 #include <cstdint>
 #include <map>
@@ -53,19 +53,11 @@ PluralForms plural_forms_of(const std::vector<StoredEntry> &entries) {
 
 // dump [--list] CATALOG
 int run_dump(const Messages &messages, const Arguments &words) {
-    bool list = false;
-    std::vector<std::string> paths;
-    for (const std::string &word : words) {
-        if (word == "--list") {
-            list = true;
-        } else if (word.size() > 1 && word.compare(0, 2, "--") == 0) {
-            return messages.usage_error("dump: unknown option '" + word + "'");
-        } else {
-            paths.push_back(word);
-        }
-    }
-    if (paths.size() != 1) return messages.usage_error("dump: give exactly one CATALOG");
-    const std::string &path = paths[0];
+    CommandLine line;
+    if (!read_command_line(messages, "dump", words, {{'\0', "list", nullptr}}, line)) return status_trouble;
+    const bool list = !line.options.empty();
+    if (line.operands.size() != 1) return messages.usage_error("dump: give exactly one CATALOG");
+    const std::string &path = line.operands[0];
 
     // The whole catalog is read before anything is written, so a damaged one gives no output.
     CollectingVisitor visitor;

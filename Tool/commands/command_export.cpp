@@ -1,11 +1,12 @@
 // vellix export [--reference REFERENCE] INPUT: a catalog source or compiled catalog written as PO,
 // a template (msgstr empty) or, with the source-language reference, a translation.
 #include "commands.h"
+#include "option_reader.h"
 #include "catalog_format.h"
 #include "header_fields.h"
 #include "plural_rule.h"
 #include "po_writer.h"
-#include "source_check.h"
+#include "text_escape.h"
 #include "source_parser.h"
 
 #include <algorithm>
@@ -133,20 +134,10 @@ std::vector<std::string> translations_of(const EntryList &translation, const std
 
 // export [--reference REFERENCE] INPUT
 int run_export(const Messages &messages, const Arguments &words) {
-    std::string reference_path;
-    std::vector<std::string> inputs;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i] == "--reference") {
-            if (i + 1 == words.size()) return messages.usage_error("export: --reference needs a REFERENCE");
-            reference_path = words[++i];
-        } else if (words[i].compare(0, 12, "--reference=") == 0) {
-            reference_path = words[i].substr(12);
-        } else if (words[i].size() > 1 && words[i][0] == '-') {
-            return messages.usage_error("export: unknown option '" + words[i] + "'");
-        } else {
-            inputs.push_back(words[i]);
-        }
-    }
+    CommandLine line;
+    if (!read_command_line(messages, "export", words, {{'\0', "reference", "a REFERENCE"}}, line)) return status_trouble;
+    const std::string reference_path = line.options.empty() ? std::string() : line.options.back().value;
+    const std::vector<std::string> &inputs = line.operands;
     if (inputs.size() != 1) return messages.usage_error("export: give exactly one INPUT");
     EntryList input, reference;
     if (!read_entries(messages, inputs[0], input)) return status_trouble;

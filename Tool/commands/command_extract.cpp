@@ -2,10 +2,11 @@
 // the keys and texts of the lookups in C and C++ code, as a PO template.
 #include "code_scanner.h"
 #include "commands.h"
-#include "po_file.h"
+#include "option_reader.h"
+#include "replace_file.h"
 #include "po_writer.h"
 #include "printf_format.h"
-#include "source_check.h"
+#include "text_escape.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -62,19 +63,23 @@ class Extraction {
 public:
     Extraction() { positions_.reserve(1 << 14); }
 
-    void call(const std::string &path, const FoundCall &call, const Keyword &keyword) {
+    // The calls of one file, its findings to `findings`.
+    void call(const std::string &path, const FoundCall &call, const Keyword &keyword, FindingSink &findings) {
+        const auto finding = [&findings](std::uint64_t line, const char *kind, std::string text) {
+            findings.finding(std::string(kind) == "error" ? error_at(line, std::move(text)) : warning_at(line, std::move(text)));
+        };
         const auto argument = [&](std::size_t position) -> const CallArgument * {
             return position >= 1 && position <= call.arguments.size() ? &call.arguments[position - 1] : nullptr;
         };
         const CallArgument *key = argument(keyword.key);
         if (!key || !key->is_literal) {
-            return finding(path, call.line, "warning", "the key is not a string literal; the call is skipped");
+            return finding(call.line, "warning", "the key is not a string literal; the call is skipped");
         }
         const CallArgument *text = argument(keyword.text);
         const CallArgument *plural = keyword.plural ? argument(keyword.plural) : nullptr;
-        if (!text || !text->is_literal) finding(path, call.line, "warning", "the text is not a string literal; the entry's msgid is empty");
+        if (!text || !text->is_literal) finding(call.line, "warning", "the text is not a string literal; the entry's msgid is empty");
         if (keyword.plural && (!plural || !plural->is_literal)) {
-            finding(path, call.line, "warning", "the plural text is not a string literal; the entry's msgid_plural is empty");
+            finding(call.line, "warning", "the plural text is not a string literal; the entry's msgid_plural is empty");
         }
         Extracted candidate;
         candidate.key = key->text;
@@ -91,8 +96,11 @@ public:
         }
         Extracted &entry = entries[found->second];
         if (!inserted && (entry.text != candidate.text || entry.plural != candidate.plural || entry.plural_text != candidate.plural_text)) {
-            finding(path, call.line, "error", "key " + quoted(entry.key) + " is used with another text than before");
-            std::fputs(finding_lines(entry.first_place, entry.first_line, "note", "the key's text is first given here").c_str(), stderr);
+            Finding clash = error_at(call.line, "key " + quoted(entry.key) + " is used with another text than before");
+            clash.note = "the key's text is first given here";
+            clash.note_line = entry.first_line;
+            clash.note_path = entry.first_place;
+            findings.finding(clash);
             failed = true;
             return;
         }
@@ -106,45 +114,32 @@ public:
     bool failed = false;
 
 private:
-    void finding(const std::string &path, std::uint64_t line, const char *kind, const std::string &text) {
-        std::fputs(finding_lines(path, line, kind, text).c_str(), stderr);
-    }
-
     std::unordered_map<std::string, std::size_t> positions_;
 };
-
-// "#: a.c:1 b.c:2", wrapped at 79 columns as gettext's tools wrap references.
-std::string reference_lines(const std::vector<std::string> &references) {
-    std::string lines, line = "#:";
-    for (const std::string &reference : references) {
-        if (line.size() > 2 && line.size() + 1 + reference.size() > 79) {
-            lines += line + "\n";
-            line = "#:";
-        }
-        line += " " + reference;
-    }
-    return lines + line + "\n";
-}
 
 bool is_format(const std::string &text) {
     const PrintfFormat format = read_printf_format(text);
     return format.invalid_because.empty() && !format.argument_types.empty();
 }
 
+// The template's entry: the key as msgctxt, the texts as msgid (and msgid_plural), translations empty.
+PoMessage template_entry(const Extracted &entry) {
+    PoMessage message;
+    message.extracted_comments = entry.comments;
+    message.references = wrapped_references(entry.references);
+    if (is_format(entry.text) || (entry.plural && is_format(entry.plural_text))) message.flags.push_back("c-format");
+    message.has_context = true;
+    message.context = entry.key;
+    message.id = entry.text;
+    message.has_plural = entry.plural;
+    message.plural_id = entry.plural_text;
+    message.translations.assign(entry.plural ? 2 : 1, std::string());
+    return message;
+}
+
 std::string template_text(const std::vector<Extracted> &entries) {
     std::string po = po_header("");
-    for (const Extracted &entry : entries) {
-        po += "\n";
-        for (const std::string &comment : entry.comments) po += "#. " + comment + "\n";
-        po += reference_lines(entry.references);
-        if (is_format(entry.text) || (entry.plural && is_format(entry.plural_text))) po += "#, c-format\n";
-        po += po_field("msgctxt", entry.key) + po_field("msgid", entry.text);
-        if (entry.plural) {
-            po += po_field("msgid_plural", entry.plural_text) + "msgstr[0] \"\"\nmsgstr[1] \"\"\n";
-        } else {
-            po += "msgstr \"\"\n";
-        }
-    }
+    for (const Extracted &entry : entries) po += "\n" + po_entry(template_entry(entry));
     return po;
 }
 
@@ -154,29 +149,24 @@ std::string template_text(const std::vector<Extracted> &entries) {
 int run_extract(const Messages &messages, const Arguments &words) {
     std::map<std::string, Keyword, std::less<>> keywords(std::begin(default_keywords), std::end(default_keywords));
     std::string output, tag;
-    std::vector<std::string> paths;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string &word = words[i];
-        if (word.compare(0, 10, "--keyword=") == 0) {
-            std::string name;
-            Keyword keyword;
-            if (!parse_keyword(word.substr(10), name, keyword)) {
-                return messages.usage_error("extract: '" + word.substr(10) + "' is not NAME:KEY,TEXT[,PLURAL]");
-            }
-            keywords[name] = keyword;
-        } else if (word.compare(0, 15, "--add-comments=") == 0) {
-            tag = word.substr(15);
-        } else if (word == "-o" || word == "--output") {
-            if (i + 1 == words.size()) return messages.usage_error("extract: " + word + " needs an OUTPUT");
-            output = words[++i];
-        } else if (word.compare(0, 9, "--output=") == 0) {
-            output = word.substr(9);
-        } else if (word.size() > 1 && word[0] == '-') {
-            return messages.usage_error("extract: unknown option '" + word + "'");
-        } else {
-            paths.push_back(word);
-        }
+    CommandLine line;
+    if (!read_command_line(messages, "extract", words,
+                           {{'o', "output", "an OUTPUT"}, {'k', "keyword", "a NAME:KEY,TEXT[,PLURAL]"}, {'c', "add-comments", "a TAG"}},
+                           line)) {
+        return status_trouble;
     }
+    for (const GivenOption &option : line.options) {
+        if (option.is("output")) output = option.value;
+        if (option.is("add-comments")) tag = option.value;
+        if (!option.is("keyword")) continue;
+        std::string name;
+        Keyword keyword;
+        if (!parse_keyword(option.value, name, keyword)) {
+            return messages.usage_error("extract: '" + option.value + "' is not NAME:KEY,TEXT[,PLURAL]");
+        }
+        keywords[name] = keyword;
+    }
+    const std::vector<std::string> &paths = line.operands;
     if (paths.empty()) return messages.usage_error("extract: no FILE given");
 
     Extraction extraction;
@@ -187,9 +177,10 @@ int run_extract(const Messages &messages, const Arguments &words) {
             status = status_trouble;
             continue;
         }
+        FindingPrinter printer{stderr, path};
         scan_calls(
             std::string_view(file.bytes.get(), file.size), [&](std::string_view name) { return keywords.count(name) != 0; }, tag,
-            [&](const FoundCall &call) { extraction.call(path, call, keywords.find(call.name)->second); });
+            [&](const FoundCall &call) { extraction.call(path, call, keywords.find(call.name)->second, printer); });
     }
     if (status != status_clean) return status;
     if (extraction.failed) return status_findings;
@@ -198,7 +189,7 @@ int run_extract(const Messages &messages, const Arguments &words) {
         std::fwrite(po.data(), 1, po.size(), stdout);
         return std::fflush(stdout) == 0 ? status_clean : messages.trouble("cannot write the output");
     }
-    if (!write_text_file(output, po)) return messages.file_trouble(output, "cannot write");
+    if (!replace_file_with_text(output, po)) return messages.file_trouble(output, "cannot write");
     return status_clean;
 }
 

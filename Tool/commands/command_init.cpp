@@ -1,6 +1,9 @@
 // vellix init --locale=LL[_CC] [-o OUTPUT] TEMPLATE: a new translation from a template, its header
 // filled in for the language.
 #include "commands.h"
+#include "option_reader.h"
+#include "po_keys.h"
+#include "replace_file.h"
 #include "file_system.h"
 #include "header_fields.h"
 #include "plural_rule.h"
@@ -14,23 +17,19 @@ namespace vellix {
 
 // init --locale=LL[_CC] [-o OUTPUT] TEMPLATE
 int run_init(const Messages &messages, const Arguments &words) {
-    std::string locale, output, template_path;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i].compare(0, 9, "--locale=") == 0) {
-            locale = words[i].substr(9);
-        } else if (words[i] == "-o" || words[i] == "--output") {
-            if (i + 1 == words.size()) return messages.usage_error("init: " + words[i] + " needs an OUTPUT");
-            output = words[++i];
-        } else if (words[i].size() > 1 && words[i][0] == '-') {
-            return messages.usage_error("init: unknown option '" + words[i] + "'");
-        } else if (template_path.empty()) {
-            template_path = words[i];
-        } else {
-            return messages.usage_error("init: give exactly one TEMPLATE");
-        }
+    std::string locale, output;
+    CommandLine line;
+    if (!read_command_line(messages, "init", words, {{'l', "locale", "a LL[_CC]"}, {'o', "output", "an OUTPUT"}}, line)) {
+        return status_trouble;
+    }
+    for (const GivenOption &option : line.options) {
+        if (option.is("locale")) locale = option.value;
+        if (option.is("output")) output = option.value;
     }
     if (locale.empty()) return messages.usage_error("init: no --locale=LL[_CC] given");
-    if (template_path.empty()) return messages.usage_error("init: no TEMPLATE given");
+    if (line.operands.empty()) return messages.usage_error("init: no TEMPLATE given");
+    if (line.operands.size() > 1) return messages.usage_error("init: give exactly one TEMPLATE");
+    const std::string &template_path = line.operands[0];
     if (output.empty()) output = locale + ".po";
     // A translation holds a translator's work: init never replaces one.
     if (std::FILE *existing = open_file(output.c_str(), "rb")) {
@@ -39,7 +38,10 @@ int run_init(const Messages &messages, const Arguments &words) {
         return status_findings;
     }
     PoFile file;
-    if (!read_po_file(messages, template_path, file)) return status_findings;
+    if (const int status = read_po_or_report(messages, template_path, file); status != status_clean) return status;
+    // A template whose entries lack their keys would start a translation that never compiles.
+    FindingPrinter printer{stderr, template_path};
+    if (report_keyless_entries(file, file.keys_in_context(), printer) != 0) return status_findings;
 
     const char *rule = plural_forms_for(locale);
     std::string header = file.has_header && !file.header.translations.empty() ? file.header.translations.front() : std::string();
@@ -60,10 +62,7 @@ int run_init(const Messages &messages, const Arguments &words) {
         entry.translations.assign(entry.has_plural ? parsed.plural_count() : 1, std::string());
     }
     file.obsolete.clear();
-    if (!write_text_file(output, po_file_text(file))) {
-        messages.file_trouble(output, "cannot write");
-        return status_findings;
-    }
+    if (!replace_file_with_text(output, po_file_text(file))) return messages.file_trouble(output, "cannot write");
     if (!rule) {
         messages.trouble("no plural rule is known for the language of '" + locale + "': " + output +
                          " is written without one; add a line \"Plural-Forms: nplurals=N; plural=EXPRESSION;\" to its header "

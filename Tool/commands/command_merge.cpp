@@ -3,8 +3,11 @@
 // with the old text beside it; new keys come untranslated; keys gone become obsolete, and come back
 // with their translation.
 #include "commands.h"
+#include "option_reader.h"
 #include "plural_rule.h"
 #include "po_file.h"
+#include "po_keys.h"
+#include "replace_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -47,55 +50,78 @@ PoMessage merged(const PoMessage &fresh, const PoMessage *old, std::size_t plura
     return entry;
 }
 
+// Each entry with its key, in order (every entry has one: report_keyless_entries has been asked).
+std::vector<std::pair<std::string, const PoMessage *>> keyed(const std::vector<PoMessage> &entries, bool by_context) {
+    std::vector<std::pair<std::string, const PoMessage *>> keyed_entries;
+    keyed_entries.reserve(entries.size());
+    std::string key;
+    for (const PoMessage &entry : entries) {
+        if (po_entry_key(entry, by_context, key)) keyed_entries.emplace_back(key, &entry);
+    }
+    return keyed_entries;
+}
+
+struct KeyedFile {
+    PoFile file;
+    std::vector<std::pair<std::string, const PoMessage *>> entries, obsolete;
+};
+
 }  // namespace
 
 // merge [-o OUTPUT | -U] TRANSLATION TEMPLATE
 int run_merge(const Messages &messages, const Arguments &words) {
     std::string output;
     bool update = false;
-    std::vector<std::string> paths;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i] == "-U" || words[i] == "--update") {
-            update = true;
-        } else if (words[i] == "-o" || words[i] == "--output") {
-            if (i + 1 == words.size()) return messages.usage_error("merge: " + words[i] + " needs an OUTPUT");
-            output = words[++i];
-        } else if (words[i].size() > 1 && words[i][0] == '-') {
-            return messages.usage_error("merge: unknown option '" + words[i] + "'");
-        } else {
-            paths.push_back(words[i]);
-        }
+    CommandLine line;
+    if (!read_command_line(messages, "merge", words, {{'U', "update", nullptr}, {'o', "output", "an OUTPUT"}}, line)) {
+        return status_trouble;
     }
+    for (const GivenOption &option : line.options) {
+        if (option.is("update")) update = true;
+        if (option.is("output")) output = option.value;
+    }
+    const std::vector<std::string> &paths = line.operands;
     if (paths.size() != 2) return messages.usage_error("merge: give a TRANSLATION and a TEMPLATE");
     if (update && !output.empty()) return messages.usage_error("merge: -U and -o exclude each other");
-    PoFile translation, fresh;
-    if (!read_po_file(messages, paths[0], translation) || !read_po_file(messages, paths[1], fresh)) return status_findings;
+    KeyedFile old_file, new_file;
+    for (const int status : {read_po_or_report(messages, paths[0], old_file.file), read_po_or_report(messages, paths[1], new_file.file)}) {
+        if (status != status_clean) return status;
+    }
+    const PoFile &translation = old_file.file;
+    const PoFile &fresh = new_file.file;
+    // Both files are keyed by one rule, so that a key means the same in both; an entry without its
+    // key would be lost, so it is an error, as it is to compile.
+    const bool by_context = fresh.keys_in_context() || translation.keys_in_context();
+    std::size_t errors = 0;
+    for (KeyedFile *keyed_file : {&old_file, &new_file}) {
+        FindingPrinter printer{stderr, keyed_file == &old_file ? paths[0] : paths[1]};
+        errors += report_keyless_entries(keyed_file->file, by_context, printer);
+        keyed_file->entries = keyed(keyed_file->file.entries, by_context);
+        keyed_file->obsolete = keyed(keyed_file->file.obsolete, by_context);
+    }
+    if (errors != 0) return status_findings;
 
-    const bool by_context = keys_in_context(fresh) || keys_in_context(translation);
-    const std::string header = translation.has_header && !translation.header.translations.empty() ? translation.header.translations.front() : "";
-    const std::size_t plural_count = PluralRule::of_header(header.c_str()).plural_count();
+    const std::size_t plural_count = PluralRule::of_header(translation.header_text().c_str()).plural_count();
     std::unordered_map<std::string, const PoMessage *> active, obsolete;
-    for (const PoMessage &entry : translation.entries) active.emplace(entry_key(entry, by_context), &entry);
-    for (const PoMessage &entry : translation.obsolete) obsolete.emplace(entry_key(entry, by_context), &entry);
+    for (const auto &[key, entry] : old_file.entries) active.emplace(key, entry);
+    for (const auto &[key, entry] : old_file.obsolete) obsolete.emplace(key, entry);
 
     PoFile result;
     result.has_header = translation.has_header;
     result.header = translation.header;
     std::unordered_map<std::string, bool> in_template;
-    for (const PoMessage &entry : fresh.entries) {
-        const std::string key = entry_key(entry, by_context);
+    for (const auto &[key, entry] : new_file.entries) {
         if (!in_template.emplace(key, true).second) continue;  // a template's duplicate: the first counts
         const auto found = active.find(key);
         const auto back = obsolete.find(key);
         const PoMessage *old = found != active.end() ? found->second : back != obsolete.end() ? back->second : nullptr;
-        result.entries.push_back(merged(entry, old, plural_count));
+        result.entries.push_back(merged(*entry, old, plural_count));
     }
     // Keys the template lacks keep their translation, obsolete; so do the old obsolete ones.
-    for (const PoMessage &entry : translation.entries) {
-        if (!in_template.count(entry_key(entry, by_context))) result.obsolete.push_back(entry);
-    }
-    for (const PoMessage &entry : translation.obsolete) {
-        if (!in_template.count(entry_key(entry, by_context))) result.obsolete.push_back(entry);
+    for (const auto *entries : {&old_file.entries, &old_file.obsolete}) {
+        for (const auto &[key, entry] : *entries) {
+            if (!in_template.count(key)) result.obsolete.push_back(*entry);
+        }
     }
     for (PoMessage &entry : result.obsolete) {
         entry.references.clear();
@@ -108,10 +134,7 @@ int run_merge(const Messages &messages, const Arguments &words) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? status_clean : messages.trouble("cannot write the output");
     }
-    if (!write_text_file(target, text)) {
-        messages.file_trouble(target, "cannot write");
-        return status_findings;
-    }
+    if (!replace_file_with_text(target, text)) return messages.file_trouble(target, "cannot write");
     return status_clean;
 }
 

@@ -1,7 +1,8 @@
 // vellix stats SOURCE|CATALOG...: the figures of each file, a source or a compiled catalog.
 #include "commands.h"
+#include "option_reader.h"
 #include "po_catalog.h"
-#include "source_check.h"
+#include "text_escape.h"
 #include "source_parser.h"
 
 #include <cstdint>
@@ -91,7 +92,7 @@ int stats_of_source(const Messages &messages, const std::string &path) {
 // Counts a PO file's entries; its findings are `check`'s business.
 struct PoCounter : PoCatalogSink {
     void entry(std::string_view, std::string_view, std::uint64_t) override {}
-    void finding(const PoFinding &) override {}
+    void finding(const Finding &) override {}
 };
 
 std::string share(std::size_t part, std::size_t whole) {
@@ -123,11 +124,13 @@ int stats_of_po(const Messages &messages, const std::string &path, PoSummary &to
 
 // stats FILE...
 int run_stats(const Messages &messages, const Arguments &words) {
-    if (words.empty()) return messages.usage_error("stats: no SOURCE or CATALOG given");
+    CommandLine line;
+    if (!read_command_line(messages, "stats", words, {}, line)) return status_trouble;
+    if (line.operands.empty()) return messages.usage_error("stats: no SOURCE or CATALOG given");
     int status = status_clean;
     PoSummary total;
     std::size_t po_files = 0;
-    for (const std::string &path : words) {
+    for (const std::string &path : line.operands) {
         int result = status_clean;
         if (is_po_path(path)) {
             ++po_files;

@@ -1,6 +1,8 @@
 // vellix where NAME: replays the NLSPATH search that vellix_open(NAME) makes, step by step.
 #include "catalog_search.h"
 #include "commands.h"
+#include "option_reader.h"
+#include "where_verdicts.h"
 #include "vellix.h"
 
 #include <clocale>
@@ -97,21 +99,16 @@ private:
 
 // where NAME, where --dir DIRECTORY NAME
 int run_where(const Messages &messages, const Arguments &words) {
-    if (!words.empty() && words[0].compare(0, 6, "--dir=") == 0) {
-        if (words.size() != 2) return messages.usage_error("where: --dir=DIRECTORY needs exactly one NAME");
-        return run_where_directory(words[0].substr(6), words[1]);
-    }
-    if (!words.empty() && words[0] == "--dir") {
-        if (words.size() != 3) return messages.usage_error("where: --dir needs a DIRECTORY and exactly one NAME");
-        return run_where_directory(words[1], words[2]);
-    }
-    if (words.size() != 1) return messages.usage_error("where: give exactly one NAME");
+    CommandLine line;
+    if (!read_command_line(messages, "where", words, {{'\0', "dir", "a DIRECTORY"}}, line)) return status_trouble;
+    if (line.operands.size() != 1) return messages.usage_error("where: give exactly one NAME");
+    if (!line.options.empty()) return run_where_directory(line.options.back().value, line.operands[0]);
     const bool locale_set = std::setlocale(LC_ALL, "") != nullptr;
     std::printf(locale_set ? "setlocale(LC_ALL, \"\") was called first, as an application would\n"
                            : "setlocale(LC_ALL, \"\") was called first, as an application would, and failed: the "
                              "environment names a locale this system lacks, so the locale stays as it was\n");
-    SearchReport report{words[0]};
-    i18n *handle = search_catalog(words[0].c_str(), &report);
+    SearchReport report{line.operands[0]};
+    i18n *handle = search_catalog(line.operands[0].c_str(), &report);
     report.finish();
     const bool found = handle != nullptr;
     vellix_free(handle);

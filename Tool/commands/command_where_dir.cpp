@@ -1,6 +1,7 @@
 // vellix where --dir DIRECTORY NAME: replays the search that vellix_open_dir(DIRECTORY, NAME) makes:
 // the user's languages and where each came from, each path and its verdict, and the file that loads.
 #include "commands.h"
+#include "where_verdicts.h"
 #include "catalog_format.h"
 #include "directory_search.h"
 #include "vellix.h"

@@ -2,7 +2,9 @@
 #ifndef VELLIX_COMMANDS_H
 #define VELLIX_COMMANDS_H
 
-#include "command_support.h"
+#include "command_inputs.h"
+#include "finding_printer.h"
+#include "messages.h"
 
 namespace vellix {
 

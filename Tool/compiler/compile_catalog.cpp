@@ -2,8 +2,8 @@
 #include "compile_catalog.h"
 
 #include "catalog_format.h"
-#include "replace_file.h"
 #include "catalog_table.h"
+#include "replace_file.h"
 #include "source_parser.h"
 #include "vellix.h"
 
@@ -13,14 +13,6 @@
 
 namespace vellix {
 namespace {
-
-// The compiled handle is never released: the process ends right after writing it. Holding it
-// here keeps it reachable until then, so leak checkers do not report it.
-i18n *compiled_catalog = nullptr;
-
-int report_unopened(const char *program) {
-    return report(program, "could not open the output file and/or input file");
-}
 
 // Collects the parsed entries and warns about text that belongs to no key.
 class CompilerSink : public SourceSink {
@@ -50,37 +42,10 @@ private:
 
 }  // namespace
 
-int report(const char *program, const char *problem) {
-    std::fprintf(stderr, "%s: %s\n", program, problem);
-    return 1;
-}
-
 bool collect_source_entries(const char *program, const char *source_path, const SourceFile &source,
                             CatalogEntries &entries) {
     CompilerSink sink{program, source_path, starts_with_byte_order_mark(source.bytes.get(), source.size), entries};
     return parse_source(source.bytes.get(), source.size, sink);
-}
-
-int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at) {
-    std::printf("%llu entries\n", static_cast<unsigned long long>(count));
-    const auto write = [&](std::FILE *file) { return write_catalog_entries(count, entry_at, file); };
-    if (!write_catalog_output(write, output_path)) {
-        std::fflush(stdout);
-        return report_unopened(program);
-    }
-    return 0;
-}
-
-int write_compiled(const char *program, const char *output_path, CatalogEntries &entries) {
-    compiled_catalog = vellix_empty();
-    const std::size_t entry_count = entries.size();
-    if (!compiled_catalog || !entries.move_into(compiled_catalog)) return report(program, "out of memory");
-    std::printf("%llu entries\n", static_cast<unsigned long long>(entry_count));
-    if (!write_catalog_output(compiled_catalog, output_path)) {
-        std::fflush(stdout);
-        return report_unopened(program);
-    }
-    return 0;
 }
 
 int compile_catalog(const char *program, const char *output_path, const char *source_path) {
@@ -90,7 +55,7 @@ int compile_catalog(const char *program, const char *output_path, const char *so
                      static_cast<unsigned long long>(max_source_size));
         return 1;
     }
-    if (source.result != SourceRead::read) return report_unopened(program);
+    if (source.result != SourceRead::read) return report(program, could_not_open);
     // Swapped arguments would compile the catalog as a source and overwrite the translator's source.
     if (starts_with_catalog_magic(source.bytes.get(), source.size)) {
         std::fprintf(stderr, "%s: %s: this is a compiled catalog, not a catalog source (OUTPUT comes first: %s OUTPUT "

@@ -1,8 +1,9 @@
 #include "first_definitions.h"
 
+#include "key_hash.h"
+
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <new>
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -21,7 +22,7 @@ std::size_t table_size(std::size_t expected) {
 
 // Reserved memory costs nothing until it is touched, so the reservations may be generous.
 FirstDefinitions::FirstDefinitions(std::size_t expected, std::size_t key_bytes)
-    : slots_(allocate_slots(table_size(expected))), size_(table_size(expected)) {
+    : seed_(hash_seed_for(this)), slots_(allocate_slots(table_size(expected))), size_(table_size(expected)) {
     keys_.reserve(expected);
     bytes_.reserve(key_bytes);
 }
@@ -45,7 +46,9 @@ FirstDefinitions::Slot *FirstDefinitions::allocate_slots(std::size_t size) {
     return slots;
 }
 
-std::size_t FirstDefinitions::hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
+std::size_t FirstDefinitions::hash(std::string_view key) const {
+    return static_cast<std::size_t>(hash_key(key.data(), key.size(), seed_));
+}
 
 std::uint64_t FirstDefinitions::find_or_add(std::string_view key, std::size_t hash, std::uint64_t line) {
     const auto tag = static_cast<std::uint32_t>(hash >> 32);

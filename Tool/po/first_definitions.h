@@ -20,8 +20,9 @@ public:
     FirstDefinitions(const FirstDefinitions &) = delete;
     FirstDefinitions &operator=(const FirstDefinitions &) = delete;
 
-    // The hash of a key, as the next two take it.
-    static std::size_t hash(std::string_view key);
+    // The hash of a key, as the next two take it: seeded per table, as the library's index is, so
+    // that keys cannot be made to collide on purpose.
+    std::size_t hash(std::string_view key) const;
 
     // The line of the key's first definition, or 0 when this is it (then `line` is recorded).
     std::uint64_t find_or_add(std::string_view key, std::size_t hash, std::uint64_t line);
@@ -44,6 +45,7 @@ private:
     static Slot *allocate_slots(std::size_t size);
     void grow();
 
+    std::uint64_t seed_;
     Slot *slots_;
     std::size_t size_;  // slots, a power of two
     std::vector<Key> keys_;

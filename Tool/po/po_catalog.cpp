@@ -1,37 +1,21 @@
 #include "po_catalog.h"
 
-#include "first_definitions.h"
 #include "catalog_format.h"
+#include "first_definitions.h"
 #include "header_fields.h"
 #include "plural_rule.h"
 #include "po_format_check.h"
 #include "po_reader.h"
-#include "source_check.h"
-
-#include <cctype>
+#include "text_escape.h"
 
 namespace vellix {
 namespace {
 
-std::string lowercase(std::string text) {
-    for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// The charset named by a Content-Type value, "" when it names none.
-std::string charset_of(const std::string &content_type) {
-    const std::string lower = lowercase(content_type);
-    const std::size_t at = lower.find("charset=");
-    if (at == std::string::npos) return "";
-    std::size_t end = at + 8;
-    while (end < content_type.size() && content_type[end] != ';' && content_type[end] != ' ') ++end;
-    return content_type.substr(at + 8, end - at - 8);
-}
-
 bool charset_is_taken_as_is(const std::string &charset) {
-    const std::string lower = lowercase(charset);
-    return lower.empty() || lower == "utf-8" || lower == "utf8" || lower == "ascii" || lower == "us-ascii" ||
-           lower == "charset";
+    for (const char *taken : {"", "utf-8", "utf8", "ascii", "us-ascii", "charset"}) {
+        if (same_name(charset, taken)) return true;
+    }
+    return false;
 }
 
 class CatalogBuilder : public PoSink {
@@ -45,7 +29,7 @@ public:
     // The key's slot is loaded while the msgstr is read, instead of being waited for afterwards.
     void identified(const PoMessage &message) override {
         key_ready_ = !message.is_header() && key_of(message, key_, false);
-        if (key_ready_) first_lines_.prefetch(key_hash_ = FirstDefinitions::hash(key_));
+        if (key_ready_) first_lines_.prefetch(key_hash_ = first_lines_.hash(key_));
     }
 
     void message(const PoMessage &message) override {
@@ -54,11 +38,13 @@ public:
         std::string &key = key_;
         if (!key_ready_) {
             if (!key_of(message, key)) return;
-            key_hash_ = FirstDefinitions::hash(key);
+            key_hash_ = first_lines_.hash(key);
         }
         key_ready_ = false;
         if (const std::uint64_t first_line = first_lines_.find_or_add(key, key_hash_, message.line)) {
-            PoFinding duplicate{message.line, true, "duplicate key " + quoted(key), "first defined here", first_line};
+            Finding duplicate = error_at(message.line, "duplicate key " + quoted(key));
+            duplicate.note = "first defined here";
+            duplicate.note_line = first_line;
             report(duplicate);
             return;
         }
@@ -74,7 +60,7 @@ public:
         if (!translated || (fuzzy && !options_.use_fuzzy)) return;
         if (message.has_plural && !plural_forms_fit(message)) return;
         if (!message.is_header()) {
-            for (const PoFinding &finding : check_printf(message, few_numbers_)) report(finding);
+            for (const Finding &finding : check_printf(message, few_numbers_)) report(finding);
         }
         sink_.entry(key, message.translations.front(), message.line);
         if (message.has_plural) store_plural_forms(message, key);
@@ -83,15 +69,15 @@ public:
     PoSummary summary;
 
 private:
-    void report(const PoFinding &finding) {
-        if (finding.error) ++summary.errors;
+    void report(const Finding &finding) {
+        if (finding.is_error()) ++summary.errors;
         sink_.finding(finding);
     }
-    void error(std::uint64_t line, const std::string &text) { report(PoFinding{line, true, text, "", 0}); }
+    void error(std::uint64_t line, const std::string &text) { report(error_at(line, text)); }
 
     void header(const PoMessage &message) {
         const std::string &text = message.translations.empty() ? std::string() : message.translations.front();
-        if (lowercase(header_field(text, "X-Vellix-Keys")) == "msgctxt") keys_by_context_ = true;
+        if (header_keys_in_context(text)) keys_by_context_ = true;
         const std::string charset = charset_of(header_field(text, "Content-Type"));
         const std::string plural_forms = header_field(text, "Plural-Forms");
         if (!plural_forms.empty()) {
@@ -106,7 +92,6 @@ private:
         }
     }
 
-    // The entry's key; false, with an error when `report_missing` says so, when it has none.
     // As many translations as the rule has forms, else an error that names the header line to fix.
     bool plural_forms_fit(const PoMessage &message) {
         if (message.translations.size() == rule_.plural_count()) return true;
@@ -125,33 +110,27 @@ private:
         for (std::size_t form = 1; form < message.translations.size(); ++form) {
             if (message.translations[form].empty()) continue;  // the program's own text then shows
             const std::string form_key = plural_form_key(key, form);
-            if (const std::uint64_t other = first_lines_.find_or_add(form_key, FirstDefinitions::hash(form_key), message.line)) {
-                report(PoFinding{message.translation_line, true,
-                                 "the key of plural form " + std::to_string(form) + ", " + quoted(form_key) +
-                                     ", is also the key of another entry",
-                                 "that entry is defined here", other});
+            if (const std::uint64_t other = first_lines_.find_or_add(form_key, first_lines_.hash(form_key), message.line)) {
+                Finding clash = error_at(message.translation_line, "the key of plural form " + std::to_string(form) + ", " +
+                                                                       quoted(form_key) + ", is also the key of another entry");
+                clash.note = "that entry is defined here";
+                clash.note_line = other;
+                report(clash);
                 continue;
             }
             sink_.entry(form_key, message.translations[form], message.line);
         }
     }
 
+    // The entry's key; false, with an error when `report_missing` says so, when it has none.
     bool key_of(const PoMessage &message, std::string &key, bool report_missing = true) {
-        const bool by_context =
-            options_.keys == PoKeys::msgctxt || (options_.keys == PoKeys::from_header && keys_by_context_);
         if (message.is_header()) {
             key.clear();
-        } else if (by_context) {
-            if (!message.has_context) {
-                if (!report_missing) return false;
-                error(message.line, "the entry has no msgctxt, which holds the keys in this file (X-Vellix-Keys: msgctxt)");
-                return false;
-            }
-            key = message.context;
-        } else {
-            key = message.has_context ? message.context + '\x04' + message.id : message.id;
+            return true;
         }
-        return true;
+        if (po_entry_key(message, keys_in_context(options_.keys, keys_by_context_), key)) return true;
+        if (report_missing) report(missing_context_error(message));
+        return false;
     }
 
     const PoOptions &options_;

@@ -3,6 +3,9 @@
 #ifndef VELLIX_PO_CATALOG_H
 #define VELLIX_PO_CATALOG_H
 
+#include "finding.h"
+#include "po_keys.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,29 +13,17 @@
 
 namespace vellix {
 
-enum class PoKeys { from_header, msgid, msgctxt };
-
 struct PoOptions {
     bool use_fuzzy = false;     // compile fuzzy entries too
     PoKeys keys = PoKeys::from_header;
     bool keep_charset = false;  // copy the bytes of a file in another charset unchanged
 };
 
-struct PoFinding {
-    std::uint64_t line = 0;  // 0: the file as a whole
-    bool error = false;      // an error fails the compile; otherwise a warning
-    std::string text;
-    std::string note;  // an optional second line, "note: ...", at note_line
-    std::uint64_t note_line = 0;
-};
-
 // Receives the catalog's entries and the findings, in file order.
-class PoCatalogSink {
+class PoCatalogSink : public FindingSink {
 public:
-    virtual ~PoCatalogSink() = default;
     // An entry of the catalog: the header under the empty key, then each translation.
     virtual void entry(std::string_view key, std::string_view value, std::uint64_t line) = 0;
-    virtual void finding(const PoFinding &finding) = 0;
     // Every key the file defines, translated or not, with its msgid, the first time it is defined.
     virtual void key(std::string_view /*key*/, std::string_view /*id*/, std::uint64_t /*line*/) {}
 };
@@ -44,8 +35,7 @@ struct PoSummary {
     std::size_t errors = 0;
 };
 
-// Reads a PO file as a catalog. An entry's key is its msgid, or its msgctxt, 0x04 and its msgid;
-// with the header field "X-Vellix-Keys: msgctxt" or PoKeys::msgctxt, its msgctxt alone. Untranslated
+// Reads a PO file as a catalog, each entry under its key (po_keys.h). Untranslated
 // entries and fuzzy ones (unless options.use_fuzzy) are left out. A plural entry gives form 0 under
 // its key and form k under plural_form_key(key, k). Errors: syntax, a key defined twice, a charset
 // other than UTF-8 or ASCII, a printf mismatch in a c-format entry, an entry without msgctxt where

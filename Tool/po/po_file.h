@@ -3,11 +3,11 @@
 #ifndef VELLIX_PO_FILE_H
 #define VELLIX_PO_FILE_H
 
-#include "command_support.h"
+#include "finding.h"
 #include "po_reader.h"
 
+#include <cstddef>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace vellix {
@@ -17,24 +17,23 @@ struct PoFile {
     PoMessage header;
     std::vector<PoMessage> entries;
     std::vector<PoMessage> obsolete;
+
+    // The header entry's text, "" without one.
+    std::string header_text() const;
+    // Whether the entries are keyed by msgctxt (po_keys.h), as the header says.
+    bool keys_in_context() const;
 };
 
-// Reads a PO file whole; false, with its syntax errors printed as FILE:LINE: error: TEXT, when it
-// cannot be read or has errors.
-bool read_po_file(const Messages &messages, const std::string &path, PoFile &file);
+// Reads PO text whole, handing its syntax errors to `findings`; gives their number (nothing was left
+// out when 0).
+std::size_t read_po_file(const char *bytes, std::size_t size, PoFile &file, FindingSink &findings);
+
+// Hands each entry (obsolete ones too) that lacks the msgctxt its key is in to `findings` as an
+// error, as compiling does; gives their number.
+std::size_t report_keyless_entries(const PoFile &file, bool in_context, FindingSink &findings);
 
 // The file as PO text: the header, the entries, then the obsolete entries.
 std::string po_file_text(const PoFile &file);
-
-// The key an entry is looked up by: its msgctxt where the keys are in msgctxt (the header's
-// X-Vellix-Keys), else msgid, or msgctxt, 0x04 and msgid.
-std::string entry_key(const PoMessage &message, bool keys_in_context);
-
-// Whether the header says that the keys are in msgctxt.
-bool keys_in_context(const PoFile &file);
-
-// Writes `text` to `path` whole or not at all; false when it cannot.
-bool write_text_file(const std::string &path, const std::string &text);
 
 }  // namespace vellix
 

@@ -32,8 +32,8 @@ std::vector<bool> forms_serving_few_numbers(const PluralRule &rule) {
     return few_numbers;
 }
 
-std::vector<PoFinding> check_printf(const PoMessage &message, const std::vector<bool> &few_numbers) {
-    std::vector<PoFinding> findings;
+std::vector<Finding> check_printf(const PoMessage &message, const std::vector<bool> &few_numbers) {
+    std::vector<Finding> findings;
     if (message.has_flag("no-c-format")) return findings;
     const bool flagged = message.has_flag("c-format");
     const std::string &original_text = message.has_plural ? message.plural_id : message.id;
@@ -46,7 +46,9 @@ std::vector<PoFinding> check_printf(const PoMessage &message, const std::vector<
         const std::string name = message.has_plural ? "msgstr[" + std::to_string(form) + "]" : "msgstr";
         const PrintfFormat translation = read_printf_format(message.translations[form]);
         const bool lenient = message.has_plural && form < few_numbers.size() && few_numbers[form];
-        PoFinding finding{message.translation_line, flagged, "", "", 0};
+        Finding finding;
+        finding.line = message.translation_line;
+        finding.severity = flagged ? Severity::error : Severity::warning;
         if (!translation.invalid_because.empty()) {
             finding.text = "'" + name + "' is not a valid printf format, unlike '" + original_name + "': " + translation.invalid_because;
         } else if (lenient ? !takes_some_arguments(original, translation) : !same_arguments(original, translation)) {

@@ -5,7 +5,7 @@
 #define VELLIX_PO_FORMAT_CHECK_H
 
 #include "plural_rule.h"
-#include "po_catalog.h"
+#include "finding.h"
 #include "po_reader.h"
 
 #include <vector>
@@ -18,7 +18,7 @@ std::vector<bool> forms_serving_few_numbers(const PluralRule &rule);
 
 // The findings of the entry's printf check: errors for a c-format entry, warnings for an unflagged
 // one whose msgid reads as a format; none for no-c-format.
-std::vector<PoFinding> check_printf(const PoMessage &message, const std::vector<bool> &few_numbers);
+std::vector<Finding> check_printf(const PoMessage &message, const std::vector<bool> &few_numbers);
 
 }  // namespace vellix
 

@@ -154,6 +154,21 @@ std::string prefixed(const std::string &text, const char *prefix) {
 
 }  // namespace
 
+std::vector<std::string> wrapped_references(const std::vector<std::string> &references) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (const std::string &reference : references) {
+        // "#: " and the line must fit.
+        if (!line.empty() && 3 + line.size() + 1 + reference.size() > page_width) {
+            lines.push_back(line);
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + reference;
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
 std::string po_entry(const PoMessage &message, bool obsolete) {
     std::string entry;
     for (const std::string &comment : message.translator_comments) entry += comment.empty() ? "#\n" : "# " + comment + "\n";

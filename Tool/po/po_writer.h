@@ -20,6 +20,10 @@ std::string po_escape(std::string_view text);
 // line feed and, when longer than 79 columns, after the last space that fits.
 std::string po_field(std::string_view keyword, std::string_view text);
 
+// References ("file:line") joined into the text of "#:" lines, each line as long as fits in 79
+// columns, as gettext's tools wrap them.
+std::vector<std::string> wrapped_references(const std::vector<std::string> &references);
+
 // A whole entry: translator comments, extracted comments, references, flags, the previous msgid,
 // then its fields; an obsolete one has its fields behind "#~ ".
 std::string po_entry(const PoMessage &message, bool obsolete = false);

@@ -17,23 +17,16 @@ std::string count_of(std::uint64_t count, const char *unit) {
     return std::to_string(count) + " " + unit + (count == 1 ? "" : "s");
 }
 
-Finding warning(std::uint64_t line, std::string text) {
-    Finding finding;
-    finding.line = line;
-    finding.text = std::move(text);
-    return finding;
-}
-
 // What the first definition of a key says against the reference: the key is extra, or its printf
 // arguments differ; nothing when they agree.
 std::optional<Finding> compare_with_reference(const std::string &key, const Definition &here, const SourceKeys &reference) {
     const auto there = reference.first_definitions.find(key);
-    if (there == reference.first_definitions.end()) return warning(here.line, "key " + quoted(key) + " is not in the reference");
+    if (there == reference.first_definitions.end()) return warning_at(here.line, "key " + quoted(key) + " is not in the reference");
     if (here.no_c_format || there->second.no_c_format) return std::nullopt;
     const PrintfFormat here_format = read_printf_format(here.value);
     const PrintfFormat there_format = read_printf_format(there->second.value);
     if (same_arguments(here_format, there_format)) return std::nullopt;
-    Finding mismatch = warning(here.line, "the printf conversions of key " + quoted(key) +
+    Finding mismatch = warning_at(here.line, "the printf conversions of key " + quoted(key) +
                                               " differ from the reference: here " + listed_conversions(here_format) +
                                               ", in the reference " + listed_conversions(there_format));
     mismatch.serious = true;
@@ -64,7 +57,7 @@ bool names_no_c_format(std::string_view comment) {
 // key line before them has ended.
 class CheckSink : public SourceSink {
 public:
-    CheckSink(SourceKeys &keys, const SourceKeys *reference, const FindingReport &report)
+    CheckSink(SourceKeys &keys, const SourceKeys *reference, FindingSink &report)
         : keys_(keys), reference_(reference), report_(report) {}
 
     bool entry(std::string_view key, std::string_view value, std::uint64_t key_line) override {
@@ -79,7 +72,7 @@ public:
                 }
             }
         } else {
-            Finding duplicate = warning(key_line, "duplicate key " + quoted(key) + ": lookups find only its first definition");
+            Finding duplicate = warning_at(key_line, "duplicate key " + quoted(key) + ": lookups find only its first definition");
             duplicate.note = "first defined here";
             duplicate.note_line = first->second.line;
             add(std::move(duplicate));
@@ -89,13 +82,13 @@ public:
     }
 
     void dropped_key(std::string_view key, std::uint64_t key_line) override {
-        add(warning(key_line, "key " + quoted(key) +
+        add(warning_at(key_line, "key " + quoted(key) +
                            " has no value line before the next key line or the end of the source, so it is dropped"));
         key_ended();
     }
 
     void keyless_text(std::uint64_t first_line) override {
-        add(warning(first_line, "text before the first key line belongs to no key and is dropped"));
+        add(warning_at(first_line, "text before the first key line belongs to no key and is dropped"));
     }
 
     void line(std::uint64_t number, LineKind kind, std::string_view content, std::string_view cut) override {
@@ -108,7 +101,7 @@ public:
 
     void nul_byte(std::uint64_t line, std::size_t ignored_bytes) override {
         if (ignored_bytes == 0) return;
-        add(warning(line, "a NUL byte ends the source here: what follows it (" + count_of(ignored_bytes, "byte") + ") is ignored"));
+        add(warning_at(line, "a NUL byte ends the source here: what follows it (" + count_of(ignored_bytes, "byte") + ") is ignored"));
     }
 
     void add(Finding finding) {
@@ -120,7 +113,7 @@ public:
 
     // Hands on every finding still held, at the end of the source.
     void pass_on_all() {
-        for (const Finding &finding : held_) report_(finding);
+        for (const Finding &finding : held_) report_.finding(finding);
         held_.clear();
     }
 
@@ -134,27 +127,27 @@ private:
     void pass_on_certain() {
         const std::uint64_t bound = open_keys_.empty() ? last_line_ + 1 : open_keys_.front();
         std::size_t certain = 0;
-        while (certain < held_.size() && held_[certain].line < bound) report_(held_[certain++]);
+        while (certain < held_.size() && held_[certain].line < bound) report_.finding(held_[certain++]);
         held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(certain));
     }
 
     void check_line(std::uint64_t number, LineKind kind, std::string_view content, std::string_view cut) {
         if (cut.size() > 1) {
-            add(warning(number, "a carriage return that is not part of a CR LF line end cuts this line: what follows it (" +
+            add(warning_at(number, "a carriage return that is not part of a CR LF line end cuts this line: what follows it (" +
                              count_of(cut.size() - 1, "byte") + ") is ignored"));
         }
         if (kind != LineKind::key && kind != LineKind::value) return;
         const std::size_t text_start = content.find_first_not_of(" \t");
         if (text_start == std::string_view::npos) {
-            add(warning(number, "the line holds only spaces or tabs: it is a value line, not a blank line"));
+            add(warning_at(number, "the line holds only spaces or tabs: it is a value line, not a blank line"));
             return;
         }
         if (is_blank_byte(content.back())) {
-            add(warning(number, std::string("the line ends in spaces or tabs, which are part of the ") +
+            add(warning_at(number, std::string("the line ends in spaces or tabs, which are part of the ") +
                              (kind == LineKind::key ? "key" : "value")));
         }
         if (kind == LineKind::value && text_start != 0 && (content[text_start] == '-' || content[text_start] == '#')) {
-            add(warning(number, content[text_start] == '-'
+            add(warning_at(number, content[text_start] == '-'
                              ? "the line starts with spaces or tabs before '-': it is a value line, not a key line"
                              : "the line starts with spaces or tabs before '#': it is a value line, not a comment"));
         }
@@ -162,7 +155,7 @@ private:
 
     SourceKeys &keys_;
     const SourceKeys *reference_;
-    const FindingReport &report_;
+    FindingSink &report_;
     std::vector<Finding> held_;
     std::deque<std::uint64_t> open_keys_;  // key lines whose entry has not ended yet
     std::uint64_t last_line_ = 0;
@@ -179,14 +172,12 @@ Finding byte_order_mark_finding(const char *bytes, std::size_t size) {
     } else if (!first_line.empty() && first_line.front() == '#') {
         text += ": the comment on it is value text";
     }
-    return warning(1, text);
+    return warning_at(1, text);
 }
 
 }  // namespace
 
-std::string quoted(std::string_view key) { return "'" + escape_bytes(key, false) + "'"; }
-
-SourceKeys check_source(const char *bytes, std::size_t size, const SourceKeys *reference, const FindingReport &report) {
+SourceKeys check_source(const char *bytes, std::size_t size, const SourceKeys *reference, FindingSink &report) {
     SourceKeys keys;
     CheckSink sink{keys, reference, report};
     if (starts_with_byte_order_mark(bytes, size)) sink.add(byte_order_mark_finding(bytes, size));
@@ -195,20 +186,24 @@ SourceKeys check_source(const char *bytes, std::size_t size, const SourceKeys *r
     if (!reference) return keys;
     for (const std::string &key : reference->keys) {
         if (keys.first_definitions.count(key)) continue;
-        Finding missing = warning(0, "key " + quoted(key) + " of the reference is missing");
+        Finding missing = warning_at(0, "key " + quoted(key) + " of the reference is missing");
         missing.serious = true;
         missing.note = "the reference defines it here";
         missing.note_line = reference->first_definitions.at(key).line;
         missing.note_in_reference = true;
-        report(missing);
+        report.finding(missing);
     }
     return keys;
 }
 
 SourceCheck check_source(const char *bytes, std::size_t size, const SourceKeys *reference) {
     SourceCheck check;
-    static_cast<SourceKeys &>(check) =
-        check_source(bytes, size, reference, [&check](const Finding &finding) { check.findings.push_back(finding); });
+    struct Collector : FindingSink {
+        explicit Collector(std::vector<Finding> &findings) : findings_(findings) {}
+        void finding(const Finding &finding) override { findings_.push_back(finding); }
+        std::vector<Finding> &findings_;
+    } collector{check.findings};
+    static_cast<SourceKeys &>(check) = check_source(bytes, size, reference, collector);
     return check;
 }
 

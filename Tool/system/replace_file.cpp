@@ -116,6 +116,17 @@ std::FILE *open_in_place(const std::string &path) { return open_file(path.c_str(
 
 void remove_file(const std::string &path) { DeleteFileW(wide_path(path.c_str()).c_str()); }
 
+int duplicate_descriptor(std::FILE *file) { return _dup(_fileno(file)); }
+
+// _commit asks Windows to write the file's buffers to the disk (FlushFileBuffers).
+bool sync_and_close(int descriptor) {
+    const bool synced = _commit(descriptor) == 0;
+    return _close(descriptor) == 0 && synced;
+}
+
+// The rename itself is written through (MOVEFILE_WRITE_THROUGH): nothing more to sync.
+void sync_directory(const std::string &) {}
+
 // Deletes a file now, or, while others hold it, as soon as the last of them closes it.
 void delete_when_released(const std::wstring &path) {
     if (DeleteFileW(path.c_str())) return;
@@ -144,7 +155,7 @@ bool move_over_held_file(const std::wstring &from, const std::wstring &to, const
     return true;
 }
 
-bool replace_file(const std::string &from, const std::string &to) {
+bool rename_over(const std::string &from, const std::string &to) {
     const std::wstring wide_from = wide_path(from.c_str());
     const std::wstring wide_to = wide_path(to.c_str());
     // Another process (a virus scanner, a program loading the catalog) may hold the target for a
@@ -232,7 +243,23 @@ std::FILE *open_in_place(const std::string &path) {
 
 void remove_file(const std::string &path) { unlink(path.c_str()); }
 
-bool replace_file(const std::string &from, const std::string &to) { return rename(from.c_str(), to.c_str()) == 0; }
+int duplicate_descriptor(std::FILE *file) { return fcntl(fileno(file), F_DUPFD_CLOEXEC, 0); }
+
+bool sync_and_close(int descriptor) {
+    const bool synced = fsync(descriptor) == 0;
+    return close(descriptor) == 0 && synced;
+}
+
+// The rename is an entry of the directory: until the directory is synced, a power loss may undo it.
+// A directory that cannot be opened or synced (some file systems refuse) leaves the rename as it is.
+void sync_directory(const std::string &directory) {
+    const int descriptor = open(directory.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return;
+    fsync(descriptor);
+    close(descriptor);
+}
+
+bool rename_over(const std::string &from, const std::string &to) { return rename(from.c_str(), to.c_str()) == 0; }
 
 #endif
 
@@ -251,11 +278,7 @@ bool same_file(const char *first_path, const char *second_path) {
 #endif
 }
 
-bool write_catalog_output(const i18n *handle, const char *output_path) {
-    return write_catalog_output([handle](std::FILE *file) { return write_catalog(handle, file); }, output_path);
-}
-
-bool write_catalog_output(const std::function<bool(std::FILE *)> &write, const char *output_path) {
+bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write) {
     OutputTarget target;
     if (!inspect_output(output_path, target)) return false;
     TempFile temp;
@@ -263,9 +286,28 @@ bool write_catalog_output(const std::function<bool(std::FILE *)> &write, const c
         std::FILE *file = open_in_place(target.path);
         return file && write(file);
     }
-    if (write(temp.file) && replace_file(temp.path, target.path)) return true;
+    // `write` closes the stream; a second descriptor of the file outlives it for the sync.
+    const int sync_descriptor = duplicate_descriptor(temp.file);
+    const bool written = write(temp.file);
+    const bool synced = sync_descriptor >= 0 && sync_and_close(sync_descriptor);
+    if (written && synced && rename_over(temp.path, target.path)) {
+        sync_directory(directory_of(target.path));
+        return true;
+    }
     remove_file(temp.path);
     return false;
+}
+
+bool replace_file_with_catalog(const char *output_path, const i18n *handle) {
+    return replace_file(output_path, [handle](std::FILE *file) { return write_catalog(handle, file); });
+}
+
+bool replace_file_with_text(const std::string &output_path, const std::string &text) {
+    return replace_file(output_path.c_str(), [&text](std::FILE *file) {
+        const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+        const bool flushed = std::fflush(file) == 0;
+        return std::fclose(file) == 0 && written && flushed;
+    });
 }
 
 }  // namespace vellix

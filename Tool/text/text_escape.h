@@ -35,6 +35,9 @@ inline std::string escape_bytes(std::string_view text, bool ascii_only) {
     return shown;
 }
 
+// A key as messages show it, between single quotes.
+inline std::string quoted(std::string_view key) { return "'" + escape_bytes(key, false) + "'"; }
+
 }  // namespace vellix
 
 #endif

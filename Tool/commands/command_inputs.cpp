@@ -1,33 +1,23 @@
-#include "command_support.h"
+#include "command_inputs.h"
 
 #include "catalog_format.h"
 #include "file_system.h"
+#include "finding_printer.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace vellix {
+namespace {
 
-int Messages::trouble(const std::string &text) const {
-    std::fprintf(stderr, "%s: %s\n", program_, text.c_str());
-    return status_trouble;
-}
+struct FileCloser {
+    void operator()(std::FILE *file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-int Messages::usage_error(const std::string &text) const {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program_, text.c_str(), program_);
-    return status_trouble;
-}
-
-int Messages::file_trouble(const std::string &path, const std::string &text) const {
-    return trouble(path + ": " + text);
-}
-
-std::string finding_lines(const std::string &path, std::uint64_t line, const char *kind, const std::string &text,
-                          const std::string &note_path, std::uint64_t note_line, const std::string &note) {
-    std::string lines = path + (line ? ":" + std::to_string(line) : std::string()) + ": " + kind + ": " + text + "\n";
-    if (!note.empty()) lines += note_path + ":" + std::to_string(note_line) + ": note: " + note + "\n";
-    return lines;
-}
+}  // namespace
 
 bool has_catalog_magic(const std::string &path) {
     FileHandle file{open_file(path.c_str(), "rb")};
@@ -57,6 +47,13 @@ bool read_source_or_report(const Messages &messages, const std::string &path, So
     return false;
 }
 
+int read_po_or_report(const Messages &messages, const std::string &path, PoFile &file) {
+    SourceFile source;
+    if (!read_source_or_report(messages, path, source)) return status_trouble;
+    FindingPrinter printer{stderr, path};
+    return read_po_file(source.bytes.get(), source.size, file, printer) == 0 ? status_clean : status_findings;
+}
+
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,
                             CatalogReport &report) {
     FileHandle file{open_file(path.c_str(), "rb")};
@@ -79,30 +76,6 @@ bool read_catalog_or_report(const Messages &messages, const std::string &path, C
         return false;
     }
     return false;
-}
-
-void print_open_verdict(PathKind kind) {
-    if (kind == PathKind::missing) std::printf("  does not open\n");
-    if (kind != PathKind::missing && kind != PathKind::regular) {
-        std::printf("  does not open: it is %s, not a regular file\n", describe_path_kind(kind));
-    }
-}
-
-void print_load_verdict(const CatalogReport &report, const char *after_refusal) {
-    switch (report.verdict) {
-    case LoadVerdict::loaded:
-        std::printf("  opened: loaded %llu entries\n", static_cast<unsigned long long>(report.count));
-        return;
-    case LoadVerdict::bad_magic:
-        std::printf("  opened: bad magic (%s)%s\n", report.problem.c_str(), after_refusal);
-        return;
-    case LoadVerdict::bad_version:
-        std::printf("  opened: bad version (%s)%s\n", report.problem.c_str(), after_refusal);
-        return;
-    case LoadVerdict::damaged:
-        std::printf("  opened: damaged (%s)%s\n", report.problem.c_str(), after_refusal);
-        return;
-    }
 }
 
 }  // namespace vellix

@@ -1,0 +1,31 @@
+// Reading a command's input files, or saying why not: a source or PO file whole, a compiled
+// catalog entry by entry, and what kind of file a path holds.
+#ifndef VELLIX_COMMAND_INPUTS_H
+#define VELLIX_COMMAND_INPUTS_H
+
+#include "catalog_reader.h"
+#include "input_file.h"
+#include "messages.h"
+#include "po_file.h"
+
+#include <string>
+
+namespace vellix {
+
+// Whether the file begins with the catalog magic; false also when it cannot be opened.
+bool has_catalog_magic(const std::string &path);
+
+// Reads a source or PO file whole, or says why not (a compiled catalog is no source).
+bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file);
+
+// Reads a PO file whole, its syntax errors printed as findings on standard error; gives
+// status_clean, status_trouble when it cannot be read, status_findings when it has errors.
+int read_po_or_report(const Messages &messages, const std::string &path, PoFile &file);
+
+// Hands a catalog's entries to `visitor`, or says why it cannot be read.
+bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,
+                            CatalogReport &report);
+
+}  // namespace vellix
+
+#endif

@@ -1,0 +1,28 @@
+// Writing what a compile gives: "N entries" on standard output, then the catalog, replacing its
+// output whole or not at all. vellmake and `vellix compile` both end here.
+#ifndef VELLIX_COMPILED_WRITER_H
+#define VELLIX_COMPILED_WRITER_H
+
+#include "catalog_table.h"
+#include "catalog_writer.h"
+
+#include <cstddef>
+
+namespace vellix {
+
+// vellmake's message for a source it cannot read or an output it cannot write.
+extern const char could_not_open[];
+
+// Prints "program: problem" to standard error and gives the failure status, 1.
+int report(const char *program, const char *problem);
+
+// Puts the entries in a catalog, prints "N entries" and writes it to `output_path` whole or not at
+// all; gives the exit status.
+int write_compiled(const char *program, const char *output_path, CatalogEntries &entries);
+
+// The same for `count` entries given one by one, without a handle.
+int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at);
+
+}  // namespace vellix
+
+#endif
