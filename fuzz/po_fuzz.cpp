@@ -37,16 +37,16 @@ struct Entries : vellix::PoCatalogSink {
     }
 };
 
-// The message as the writer writes it.
+// The message's fields as the writer writes an entry; comments and flags are the reader's business.
 std::string written(const vellix::PoMessage &message) {
-    std::string po;
-    if (message.has_context) po += vellix::po_field("msgctxt", message.context);
-    po += vellix::po_field("msgid", message.id);
-    if (message.has_plural) po += vellix::po_field("msgid_plural", message.plural_id);
-    for (std::size_t i = 0; i < message.translations.size(); ++i) {
-        po += vellix::po_field(message.has_plural ? "msgstr[" + std::to_string(i) + "]" : "msgstr", message.translations[i]);
-    }
-    return po;
+    vellix::PoMessage fields;
+    fields.has_context = message.has_context;
+    fields.context = message.context;
+    fields.id = message.id;
+    fields.has_plural = message.has_plural;
+    fields.plural_id = message.plural_id;
+    fields.translations = message.translations;
+    return vellix::po_entry(fields);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "code_scanner.h"
 
-#include "text_escape.h"
-
-#include <cstring>
+#include "c_escape.h"
 
 namespace vellix {
 namespace {
@@ -25,24 +23,6 @@ struct TaggedComment {
 
 bool is_identifier_start(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c & 0x80); }
 bool is_identifier_char(char c) { return is_identifier_start(c) || (c >= '0' && c <= '9'); }
-
-void append_utf8(std::string &out, std::uint32_t code_point) {
-    if (code_point < 0x80) {
-        out += static_cast<char>(code_point);
-    } else if (code_point < 0x800) {
-        out += static_cast<char>(0xC0 | code_point >> 6);
-        out += static_cast<char>(0x80 | (code_point & 0x3F));
-    } else if (code_point < 0x10000) {
-        out += static_cast<char>(0xE0 | code_point >> 12);
-        out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code_point & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code_point >> 18 & 0x07));
-        out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code_point & 0x3F));
-    }
-}
 
 // The code with every backslash-newline removed, and the line each remaining byte stood on.
 struct SplicedCode {
@@ -202,37 +182,13 @@ private:
     }
 
     void escaped_string(std::string &value) {
-        static const char simple_from[] = "ntvbrfa\\?'\"";
-        static const char simple_to[] = "\n\t\v\b\r\f\a\\?'\"";
-        for (++at_; at_ < text_.size() && text_[at_] != '"' && text_[at_] != '\n'; ++at_) {
-            const char c = text_[at_];
-            if (c != '\\' || at_ + 1 >= text_.size()) {
+        for (++at_; at_ < text_.size() && text_[at_] != '"' && text_[at_] != '\n';) {
+            const char c = text_[at_++];
+            if (c != '\\' || at_ == text_.size()) {
                 value += c;
                 continue;
             }
-            const char escape = text_[++at_];
-            if (const char *simple = std::strchr(simple_from, escape); simple && escape) {
-                value += simple_to[simple - simple_from];
-            } else if (escape >= '0' && escape <= '7') {
-                unsigned code = 0;
-                for (int digits = 0; digits < 3 && at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '7'; ++digits, ++at_) {
-                    code = code * 8 + static_cast<unsigned>(text_[at_] - '0');
-                }
-                --at_;
-                value += static_cast<char>(code & 0xFF);
-            } else if (escape == 'x') {
-                unsigned code = 0;
-                while (hex_digit_value(peek(1)) >= 0) code = (code * 16 + static_cast<unsigned>(hex_digit_value(text_[++at_]))) & 0xFFF;
-                value += static_cast<char>(code & 0xFF);
-            } else if (escape == 'u' || escape == 'U') {
-                const int digits = escape == 'u' ? 4 : 8;
-                std::uint32_t code_point = 0;
-                int read = 0;
-                for (; read < digits && hex_digit_value(peek(1)) >= 0; ++read) code_point = code_point * 16 + static_cast<std::uint32_t>(hex_digit_value(text_[++at_]));
-                append_utf8(value, code_point);
-            } else {
-                value += escape;  // an unknown escape stands for its character, as compilers warn and do
-            }
+            read_escape(text_, at_, EscapeDialect::c, value);  // C takes every escape
         }
         if (at_ < text_.size() && text_[at_] == '"') ++at_;
     }

@@ -94,13 +94,15 @@ public:
             status = status_findings;
             return;
         }
-        std::string entry = "\n";
-        if (e.comment) entry += std::string("# ") + e.comment + "\n";
-        entry += po_field("msgctxt", e.key) + po_field("msgid", e.id);
-        if (e.plural) entry += po_field("msgid_plural", e.plural_id);
-        for (std::size_t form = 0; form < e.translations.size(); ++form) {
-            entry += po_field(e.plural ? "msgstr[" + std::to_string(form) + "]" : "msgstr", e.translations[form]);
-        }
+        PoMessage message;
+        if (e.comment) message.translator_comments.emplace_back(e.comment);
+        message.has_context = true;
+        message.context = e.key;
+        message.id = e.id;
+        message.has_plural = e.plural;
+        message.plural_id = e.plural_id;
+        message.translations = e.translations;
+        const std::string entry = "\n" + po_entry(message);
         std::fwrite(entry.data(), 1, entry.size(), stdout);
     }
 

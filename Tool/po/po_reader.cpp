@@ -1,7 +1,6 @@
 #include "po_reader.h"
 
-#include "text_escape.h"
-
+#include "c_escape.h"
 #include "source_parser.h"
 
 #include <algorithm>
@@ -21,9 +20,7 @@ std::string_view trimmed(std::string_view text) {
 // Decodes one quoted string starting at text[at] == '"' and appends it to `out`; leaves `at` after
 // the closing quote. Gives the error text, or "" when the string is well formed.
 std::string decode_string(std::string_view text, std::size_t &at, std::string &out) {
-    static const char simple_from[] = "ntr\"\\abfv";
-    static const char simple_to[] = "\n\t\r\"\\\a\b\f\v";
-    for (++at; at < text.size(); ++at) {
+    for (++at; at < text.size();) {
         // Most of a string is plain bytes: find its end and any backslash or NUL with memchr, and
         // copy the run before them at once.
         std::size_t run_end = text.find('"', at);
@@ -43,32 +40,12 @@ std::string decode_string(std::string_view text, std::size_t &at, std::string &o
             return "";
         }
         if (c == '\0') return "a NUL byte inside a string";
-        if (c != '\\') {
-            out += c;
-            continue;
-        }
         if (++at == text.size()) break;
-        const char escape = text[at];
-        if (const char *simple = std::strchr(simple_from, escape); simple && escape != '\0') {
-            out += simple_to[simple - simple_from];
-            continue;
+        switch (read_escape(text, at, EscapeDialect::po, out)) {
+        case EscapeRead::decoded: continue;
+        case EscapeRead::unknown: return std::string("invalid escape sequence '\\") + text[at] + "'";
+        case EscapeRead::nul: return "an escape gives a NUL byte, which would end the text there";
         }
-        unsigned value = 0;
-        if (escape >= '0' && escape <= '7') {
-            // Up to three octal digits.
-            std::size_t digits = 0;
-            for (; digits < 3 && at < text.size() && text[at] >= '0' && text[at] <= '7'; ++digits, ++at) {
-                value = value * 8 + static_cast<unsigned>(text[at] - '0');
-            }
-            --at;
-        } else if (escape == 'x' && at + 1 < text.size() && hex_digit_value(text[at + 1]) >= 0) {
-            // Every hex digit that follows, as C reads them; the byte is the low eight bits.
-            while (at + 1 < text.size() && hex_digit_value(text[at + 1]) >= 0) value = (value * 16 + hex_digit_value(text[++at])) & 0xFFF;
-        } else {
-            return std::string("invalid escape sequence '\\") + escape + "'";
-        }
-        if ((value & 0xFF) == 0) return "an escape gives a NUL byte, which would end the text there";
-        out += static_cast<char>(value & 0xFF);
     }
     return "unterminated string";
 }

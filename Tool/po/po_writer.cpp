@@ -1,5 +1,7 @@
 #include "po_writer.h"
 
+#include "c_escape.h"
+
 #include <cstdint>
 
 namespace vellix {
@@ -33,29 +35,13 @@ std::size_t sequence_at(std::string_view text, std::size_t at, std::uint32_t &co
     return length;
 }
 
-// The escape of a byte that needs one ("\\n" for a line feed), or null.
-const char *escape_of(char c) {
-    switch (c) {
-    case '\\': return "\\\\";
-    case '"': return "\\\"";
-    case '\n': return "\\n";
-    case '\t': return "\\t";
-    case '\r': return "\\r";
-    case '\a': return "\\a";
-    case '\b': return "\\b";
-    case '\f': return "\\f";
-    case '\v': return "\\v";
-    default: return nullptr;
-    }
-}
-
 // The columns the escaped text takes.
 std::size_t columns(std::string_view text) {
     std::size_t total = 0;
     for (std::size_t at = 0; at < text.size();) {
         std::uint32_t code_point = 0;
         const std::size_t length = sequence_at(text, at, code_point);
-        total += length == 1 ? (escape_of(text[at]) ? 2 : 1) : columns_of(code_point);
+        total += length == 1 ? (escape_for(text[at]) ? 2 : 1) : columns_of(code_point);
         at += length;
     }
     return total;
@@ -71,7 +57,7 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
     for (std::size_t at = 0; at < text.size();) {
         std::uint32_t code_point = 0;
         const std::size_t length = sequence_at(text, at, code_point);
-        const char *escape = length == 1 ? escape_of(text[at]) : nullptr;
+        const char *escape = length == 1 ? escape_for(text[at]) : nullptr;
         const std::string_view escaped = escape ? std::string_view(escape) : text.substr(at, length);
         const std::size_t piece_columns = length == 1 ? escaped.size() : columns_of(code_point);
         // A line may break before a wide (CJK) character, unless spaces come before it.
@@ -109,26 +95,13 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
 
 }  // namespace
 
-std::string po_escape(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size() + 8);
-    for (const char c : text) {
-        if (const char *escape = escape_of(c)) {
-            escaped += escape;
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 std::string po_field(std::string_view keyword, std::string_view text) {
-    const std::string escaped = po_escape(text);
+    const std::string escaped_text = escaped(text);
     const std::size_t inner_newline = text.find('\n');
     const bool one_line = keyword.size() + columns(text) + 3 <= page_width &&
                           (inner_newline == std::string_view::npos || inner_newline + 1 == text.size());
     std::string field(keyword);
-    if (one_line) return field + " \"" + escaped + "\"\n";
+    if (one_line) return field + " \"" + escaped_text + "\"\n";
     field += " \"\"\n";
     for (const std::string &piece : wrapped_pieces(text, page_width - 2)) field += "\"" + piece + "\"\n";
     return field;
@@ -201,7 +174,7 @@ std::string po_header(const std::string &plural_forms) {
                          "\"MIME-Version: 1.0\\n\"\n"
                          "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
                          "\"Content-Transfer-Encoding: 8bit\\n\"\n";
-    if (!plural_forms.empty()) header += "\"Plural-Forms: " + po_escape(plural_forms) + "\\n\"\n";
+    if (!plural_forms.empty()) header += "\"Plural-Forms: " + escaped(plural_forms) + "\\n\"\n";
     return header + "\"X-Vellix-Keys: msgctxt\\n\"\n";
 }
 

@@ -11,10 +11,6 @@
 
 namespace vellix {
 
-// `text` as the inside of a PO string: \\ \" \n \t \r \a \b \f \v escaped, every other byte (UTF-8
-// included) as it is, as gettext's tools write them.
-std::string po_escape(std::string_view text);
-
 // One field, ending in LF: `KEYWORD "TEXT"` when that fits in 79 columns and holds no line feed
 // before its end; otherwise `KEYWORD ""` and then the text in quoted lines, each broken after a
 // line feed and, when longer than 79 columns, after the last space that fits.
