@@ -25,8 +25,7 @@ const Command commands[] = {
      "      whole or not at all. PO keys are msgid (msgctxt, 0x04, msgid with a context), or msgctxt\n"
      "      with --keys=msgctxt or the header field X-Vellix-Keys: msgctxt. Untranslated and fuzzy\n"
      "      entries are left out (--use-fuzzy keeps fuzzy ones). Errors are FILE:LINE: error: TEXT.\n"
-     "      Exit status: 0 when CATALOG was written, 1 for any error (nothing is written), 2 for a\n"
-     "      usage error.\n"},
+     "      Exit status: 0 when CATALOG was written, 1 for any error in INPUT (nothing is written).\n"},
     {"check", vellix::run_check,
      "  check [--strict] [--against REFERENCE] SOURCE...\n"
      "      Reports, as FILE:LINE: warning: TEXT, what the source format loses without a word:\n"
@@ -34,9 +33,8 @@ const Command commands[] = {
      "      mark, carriage returns that cut lines, NUL bytes, lines ending in spaces or tabs.\n"
      "      A PO file (.po, .pot) gets the errors vellix compile reports.\n"
      "      With --against, also keys missing from or extra to REFERENCE, and values whose printf\n"
-     "      conversions differ from REFERENCE's. Exit status: 0 without findings; 1 for printf\n"
-     "      differences or missing keys, or for any finding with --strict; 2 for a usage error or\n"
-     "      an unreadable file.\n"},
+     "      conversions differ from REFERENCE's. Exit status: 0 without findings; 1 for errors,\n"
+     "      printf differences or missing keys, or for any finding with --strict.\n"},
     {"where", vellix::run_where,
      "  where NAME\n"
      "  where --dir DIRECTORY NAME\n"
@@ -50,27 +48,29 @@ const Command commands[] = {
      "      Writes CATALOG as a source that vellmake compiles into the same catalog, or with\n"
      "      --list one line per entry: index, key length, value length, key, value (tab-separated,\n"
      "      bytes outside printable ASCII as \\xHH). Exit status: 1 when some entry cannot be\n"
-     "      written as source, 2 for a damaged catalog.\n"},
+     "      written as source.\n"},
     {"export", vellix::run_export,
      "  export [--reference REFERENCE] INPUT\n"
      "      Writes INPUT, a catalog source or a compiled catalog, as PO on standard output: a\n"
      "      template (msgctxt the key, msgid the text, msgstr empty) or, with the source-language\n"
      "      REFERENCE, a translation (msgid REFERENCE's text, msgstr INPUT's). Exit status: 1 when\n"
-     "      an entry cannot be written as PO, 2 for an unreadable file.\n"},
+     "      an entry cannot be written as PO.\n"},
     {"extract", vellix::run_extract,
-     "  extract [-o OUTPUT] [--keyword=NAME:KEY,TEXT[,PLURAL]]... [--add-comments=TAG] FILE...\n"
+     "  extract [-o OUTPUT] [-k|--keyword=NAME:KEY,TEXT[,PLURAL]]... [-c|--add-comments=TAG] FILE...\n"
      "      Writes a PO template of the keys and texts of the calls of vellix_get, vellix_nget (and\n"
      "      their index forms) and of each --keyword in C and C++ FILEs: msgctxt the key, msgid the\n"
-     "      text. Exit status: 1 when a key is used with two texts, 2 for an unreadable file.\n"},
+     "      text. Exit status: 1 when a key is used with two texts.\n"},
     {"init", vellix::run_init,
-     "  init --locale=LL[_CC] [-o OUTPUT] TEMPLATE\n"
+     "  init -l|--locale=LL[_CC] [-o OUTPUT] TEMPLATE\n"
      "      Starts a translation (OUTPUT, LL[_CC].po by default, never replaced) from a template:\n"
-     "      empty translations, the header's Language and the language's Plural-Forms.\n"},
+     "      empty translations, the header's Language and the language's Plural-Forms. Exit\n"
+     "      status: 1 when OUTPUT exists, the language has no known rule, or an entry lacks its key.\n"},
     {"merge", vellix::run_merge,
      "  merge [-o OUTPUT | -U] TRANSLATION TEMPLATE\n"
      "      Brings TRANSLATION up to date with TEMPLATE, matching entries by key: a changed text\n"
      "      keeps its translation, marked fuzzy with the old text as #| msgid; new keys come\n"
-     "      untranslated; keys gone become obsolete (#~). -U rewrites TRANSLATION in place.\n"},
+     "      untranslated; keys gone become obsolete (#~). -U rewrites TRANSLATION in place. Exit\n"
+     "      status: 1 for syntax errors, or an entry without the msgctxt that holds its key.\n"},
     {"stats", vellix::run_stats,
      "  stats SOURCE|CATALOG...\n"
      "      Entries, distinct keys, duplicates, dropped keys, bytes of keys and values, and the\n"
@@ -85,7 +85,11 @@ void print_help(const char *program) {
                 program);
     for (const Command &command : commands) std::fputs(command.help, stdout);
     std::fputs("  --help       Shows this text.\n"
-               "  --version    Shows the version.\n",
+               "  --version    Shows the version.\n"
+               "\n"
+               "Options take values as -o FILE, -oFILE, --output=FILE or --output FILE; -- ends the\n"
+               "options. Exit status of every command: 0 done; 1 the input has errors or findings that\n"
+               "fail; 2 a usage error, or a file that cannot be read or written.\n",
                stdout);
 }
 
