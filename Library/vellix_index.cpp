@@ -1,6 +1,6 @@
 #include "vellix_index.h"
 
-#include "catalog_index.h"
+#include "vellix_index_internal.h"
 #include "catalog_table.h"
 #include "key_hash.h"
 #include "catalog_format.h"

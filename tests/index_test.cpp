@@ -1,7 +1,7 @@
 // The optional key index gives exactly the answers of vellix_get.
 #include "catalog_search.h"
 #include "catalog_table.h"
-#include "catalog_index.h"
+#include "vellix_index_internal.h"
 #include "loaded_catalog.h"
 #include "test_support.h"
 #include "vellix.h"

@@ -1,7 +1,7 @@
-// What the library itself asks of an index beyond the public functions: how much of its handle it
+// The index's functions for the library itself, beyond the public ones: how much of its handle it
 // covers, the plural rule it parsed, and how evenly its keys spread. Defined with the index.
-#ifndef VELLIX_CATALOG_INDEX_H
-#define VELLIX_CATALOG_INDEX_H
+#ifndef VELLIX_INDEX_INTERNAL_H
+#define VELLIX_INDEX_INTERNAL_H
 
 #include "vellix_index.h"
 
