@@ -64,16 +64,10 @@ void check_po(const SourceFile &file, const SourceKeys *reference, FindingSink &
     if (!reference) return;
     for (const std::string &key : sink.keys.keys) {
         if (reference->first_definitions.count(key)) continue;
-        findings.finding(warning_at(sink.keys.first_definitions.at(key).line, "key " + quoted(key) + " is not in the reference"));
+        findings.finding(extra_key_finding(key, sink.keys.first_definitions.at(key).line));
     }
     for (const std::string &key : reference->keys) {
-        if (sink.keys.first_definitions.count(key)) continue;
-        Finding missing = warning_at(0, "key " + quoted(key) + " of the reference is missing");
-        missing.serious = true;
-        missing.note = "the reference defines it here";
-        missing.note_line = reference->first_definitions.at(key).line;
-        missing.note_in_reference = true;
-        findings.finding(missing);
+        if (!sink.keys.first_definitions.count(key)) findings.finding(missing_key_finding(key, *reference));
     }
 }
 

@@ -184,13 +184,7 @@ int run_extract(const Messages &messages, const Arguments &words) {
     }
     if (status != status_clean) return status;
     if (extraction.failed) return status_findings;
-    const std::string po = template_text(extraction.entries);
-    if (output.empty()) {
-        std::fwrite(po.data(), 1, po.size(), stdout);
-        return std::fflush(stdout) == 0 ? status_clean : messages.trouble("cannot write the output");
-    }
-    if (!replace_file_with_text(output, po)) return messages.file_trouble(output, "cannot write");
-    return status_clean;
+    return write_output(messages, output, template_text(extraction.entries));
 }
 
 }  // namespace vellix

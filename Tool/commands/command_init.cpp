@@ -62,7 +62,7 @@ int run_init(const Messages &messages, const Arguments &words) {
         entry.translations.assign(entry.has_plural ? parsed.plural_count() : 1, std::string());
     }
     file.obsolete.clear();
-    if (!replace_file_with_text(output, po_file_text(file))) return messages.file_trouble(output, "cannot write");
+    if (const int status = write_output(messages, output, po_file_text(file)); status != status_clean) return status;
     if (!rule) {
         messages.trouble("no plural rule is known for the language of '" + locale + "': " + output +
                          " is written without one; add a line \"Plural-Forms: nplurals=N; plural=EXPRESSION;\" to its header "

@@ -128,14 +128,7 @@ int run_merge(const Messages &messages, const Arguments &words) {
         entry.extracted_comments.clear();
     }
 
-    const std::string text = po_file_text(result);
-    const std::string &target = update ? paths[0] : output;
-    if (target.empty()) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return std::fflush(stdout) == 0 ? status_clean : messages.trouble("cannot write the output");
-    }
-    if (!replace_file_with_text(target, text)) return messages.file_trouble(target, "cannot write");
-    return status_clean;
+    return write_output(messages, update ? paths[0] : output, po_file_text(result));
 }
 
 }  // namespace vellix

@@ -2,7 +2,7 @@
 #ifndef VELLIX_COMMANDS_H
 #define VELLIX_COMMANDS_H
 
-#include "command_inputs.h"
+#include "command_files.h"
 #include "finding_printer.h"
 #include "messages.h"
 

@@ -21,7 +21,7 @@ std::string count_of(std::uint64_t count, const char *unit) {
 // arguments differ; nothing when they agree.
 std::optional<Finding> compare_with_reference(const std::string &key, const Definition &here, const SourceKeys &reference) {
     const auto there = reference.first_definitions.find(key);
-    if (there == reference.first_definitions.end()) return warning_at(here.line, "key " + quoted(key) + " is not in the reference");
+    if (there == reference.first_definitions.end()) return extra_key_finding(key, here.line);
     if (here.no_c_format || there->second.no_c_format) return std::nullopt;
     const PrintfFormat here_format = read_printf_format(here.value);
     const PrintfFormat there_format = read_printf_format(there->second.value);
@@ -186,14 +186,22 @@ SourceKeys check_source(const char *bytes, std::size_t size, const SourceKeys *r
     if (!reference) return keys;
     for (const std::string &key : reference->keys) {
         if (keys.first_definitions.count(key)) continue;
-        Finding missing = warning_at(0, "key " + quoted(key) + " of the reference is missing");
-        missing.serious = true;
-        missing.note = "the reference defines it here";
-        missing.note_line = reference->first_definitions.at(key).line;
-        missing.note_in_reference = true;
-        report.finding(missing);
+        report.finding(missing_key_finding(key, *reference));
     }
     return keys;
+}
+
+Finding missing_key_finding(const std::string &key, const SourceKeys &reference) {
+    Finding missing = warning_at(0, "key " + quoted(key) + " of the reference is missing");
+    missing.serious = true;
+    missing.note = "the reference defines it here";
+    missing.note_line = reference.first_definitions.at(key).line;
+    missing.note_in_reference = true;
+    return missing;
+}
+
+Finding extra_key_finding(const std::string &key, std::uint64_t line) {
+    return warning_at(line, "key " + quoted(key) + " is not in the reference");
 }
 
 SourceCheck check_source(const char *bytes, std::size_t size, const SourceKeys *reference) {

@@ -34,6 +34,11 @@ struct SourceKeys {
 // does not grow with their number. Gives the source's keys.
 SourceKeys check_source(const char *bytes, std::size_t size, const SourceKeys *reference, FindingSink &sink);
 
+// The findings of a key that the reference has and a file lacks, and of one the file has at `line`
+// and the reference lacks: the same for sources and PO files.
+Finding missing_key_finding(const std::string &key, const SourceKeys &reference);
+Finding extra_key_finding(const std::string &key, std::uint64_t line);
+
 // The same, with the findings collected.
 struct SourceCheck : SourceKeys {
     std::vector<Finding> findings;

@@ -1,8 +1,9 @@
-#include "command_inputs.h"
+#include "command_files.h"
 
 #include "catalog_format.h"
 #include "file_system.h"
 #include "finding_printer.h"
+#include "replace_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -52,6 +53,15 @@ int read_po_or_report(const Messages &messages, const std::string &path, PoFile 
     if (!read_source_or_report(messages, path, source)) return status_trouble;
     FindingPrinter printer{stderr, path};
     return read_po_file(source.bytes.get(), source.size, file, printer) == 0 ? status_clean : status_findings;
+}
+
+int write_output(const Messages &messages, const std::string &path, const std::string &text) {
+    if (path.empty()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? status_clean : messages.trouble("cannot write the output");
+    }
+    if (!replace_file_with_text(path, text)) return messages.file_trouble(path, "cannot write");
+    return status_clean;
 }
 
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,

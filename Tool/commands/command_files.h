@@ -1,7 +1,7 @@
-// Reading a command's input files, or saying why not: a source or PO file whole, a compiled
-// catalog entry by entry, and what kind of file a path holds.
-#ifndef VELLIX_COMMAND_INPUTS_H
-#define VELLIX_COMMAND_INPUTS_H
+// A command's files: reading its inputs or saying why not (a source or PO file whole, a compiled
+// catalog entry by entry, what kind of file a path holds), and writing its output.
+#ifndef VELLIX_COMMAND_FILES_H
+#define VELLIX_COMMAND_FILES_H
 
 #include "catalog_reader.h"
 #include "input_file.h"
@@ -21,6 +21,10 @@ bool read_source_or_report(const Messages &messages, const std::string &path, So
 // Reads a PO file whole, its syntax errors printed as findings on standard error; gives
 // status_clean, status_trouble when it cannot be read, status_findings when it has errors.
 int read_po_or_report(const Messages &messages, const std::string &path, PoFile &file);
+
+// Writes `text` to standard output when `path` is empty, else replaces the file at `path` with it;
+// gives status_clean, or status_trouble after saying why it could not.
+int write_output(const Messages &messages, const std::string &path, const std::string &text);
 
 // Hands a catalog's entries to `visitor`, or says why it cannot be read.
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,
