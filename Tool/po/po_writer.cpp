@@ -1,6 +1,7 @@
 #include "po_writer.h"
 
 #include "c_escape.h"
+#include "line_breaks.h"
 
 #include <cstdint>
 
@@ -47,45 +48,60 @@ std::size_t columns(std::string_view text) {
     return total;
 }
 
+// Where the wrapping stands: the last place the line may break, and what came before.
+struct BreakState {
+    std::size_t break_at = std::string::npos;  // bytes of the line before the last opportunity
+    std::size_t break_columns = 0;             // and their columns
+    bool has_previous = false;                 // a character other than a space since the line feed
+    BreakClass previous = BreakClass::AL;      // the class of the last such character
+    bool after_spaces = false;                 // spaces came after it
+};
+
+// Whether the line may break before a character of class `next`, as the classes allow; never at the
+// start of a text or line, inside a run of spaces, or before a line feed.
+bool may_break_before(const BreakState &state, BreakClass next) {
+    if (!state.has_previous || next == BreakClass::SP || next == BreakClass::LF) return false;
+    if (state.after_spaces) return may_break_after_spaces(state.previous, next);
+    return may_break_between(state.previous, next);
+}
+
 // The escaped text cut into the pieces of a wrapped field, each to stand between quotes.
 std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width) {
     std::vector<std::string> pieces;
     std::string line;
     std::size_t line_columns = 0;
-    std::size_t break_at = std::string::npos;  // bytes of `line` up to the last space
-    std::size_t break_columns = 0;             // and their columns
+    BreakState state;
     for (std::size_t at = 0; at < text.size();) {
         std::uint32_t code_point = 0;
         const std::size_t length = sequence_at(text, at, code_point);
         const char *escape = length == 1 ? escape_for(text[at]) : nullptr;
         const std::string_view escaped = escape ? std::string_view(escape) : text.substr(at, length);
         const std::size_t piece_columns = length == 1 ? escaped.size() : columns_of(code_point);
-        // A line may break before a wide (CJK) character, unless spaces come before it.
-        const bool wide = piece_columns == 2 && length > 1;
-        if (wide && !line.empty() && line.back() != ' ') {
-            break_at = line.size();
-            break_columns = line_columns;
+        const BreakClass next = length == 1 && code_point >= 0x80 ? BreakClass::AL : break_class(code_point);
+        if (may_break_before(state, next)) {
+            state.break_at = line.size();
+            state.break_columns = line_columns;
         }
-        if (line_columns + piece_columns > width && break_at != std::string::npos) {
-            pieces.push_back(line.substr(0, break_at));
-            line.erase(0, break_at);
-            line_columns -= break_columns;
-            break_at = std::string::npos;
+        if (line_columns + piece_columns > width && state.break_at != std::string::npos) {
+            pieces.push_back(line.substr(0, state.break_at));
+            line.erase(0, state.break_at);
+            line_columns -= state.break_columns;
+            state.break_at = std::string::npos;
         }
         line += escaped;
         line_columns += piece_columns;
-        // And after a run of spaces, never inside one nor before a line feed, which stays with what
-        // comes before it.
-        if (text[at] == ' ' && (at + 1 == text.size() || (text[at + 1] != ' ' && text[at + 1] != '\n')) &&
-            line.find_first_not_of(' ') != std::string::npos) {
-            break_at = line.size();
-            break_columns = line_columns;
-        }
-        if (text[at] == '\n') {
+        if (next == BreakClass::LF) {
+            // A line feed ends the piece, which stays with what comes before it.
             pieces.push_back(line);
             line.clear();
             line_columns = 0;
-            break_at = std::string::npos;
+            state = BreakState{};
+        } else if (next == BreakClass::SP) {
+            state.after_spaces = state.has_previous;
+        } else {
+            state.has_previous = true;
+            state.previous = next;
+            state.after_spaces = false;
         }
         at += length;
     }
@@ -96,12 +112,14 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
 }  // namespace
 
 std::string po_field(std::string_view keyword, std::string_view text) {
-    const std::string escaped_text = escaped(text);
     const std::size_t inner_newline = text.find('\n');
-    const bool one_line = keyword.size() + columns(text) + 3 <= page_width &&
-                          (inner_newline == std::string_view::npos || inner_newline + 1 == text.size());
+    const bool no_inner_newline = inner_newline == std::string_view::npos || inner_newline + 1 == text.size();
+    // On the keyword's line when it fits there, or when it cannot break at all before its width.
+    const std::size_t first_width = page_width > keyword.size() + 3 ? page_width - keyword.size() - 3 : 1;
+    const bool one_line = no_inner_newline && (keyword.size() + columns(text) + 3 <= page_width ||
+                                               wrapped_pieces(text, first_width).size() == 1);
     std::string field(keyword);
-    if (one_line) return field + " \"" + escaped_text + "\"\n";
+    if (one_line) return field + " \"" + escaped(text) + "\"\n";
     field += " \"\"\n";
     for (const std::string &piece : wrapped_pieces(text, page_width - 2)) field += "\"" + piece + "\"\n";
     return field;
