@@ -63,6 +63,30 @@ TEST(Extract, WritesATemplateWithReferencesCommentsAndFlags) {
     EXPECT_EQ(run_tool({"compile", "-o", dir.file("app.18c"), dir.file("app.pot")}).out, "1 entries\n");
 }
 
+// Every built-in keyword, every argument in its place: the key, the text and the plural text.
+TEST(Extract, EveryBuiltInKeywordAndEachOfItsArguments) {
+    struct Row {
+        const char *call;
+        std::string entry;  // "key|text" or "key|singular|plural"
+    };
+    const Row rows[] = {
+        {"vellix_get(h, \"k1\", \"Text one\")", "k1|Text one"},
+        {"vellix_index_get(ix, \"k2\", \"Text two\")", "k2|Text two"},
+        {"vellix_nget(h, \"k3\", n, \"%d file\", \"%d files\")", "k3|%d file|%d files"},
+        {"vellix_index_nget(ix,\n    \"k4\",\n    n, \"%d dog\",\n    \"%d dogs\")", "k4|%d dog|%d dogs"},
+        {"vellix_nget(h, \"k5\", count(\"x\", 2), \"one\", \"many\")", "k5|one|many"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.call);
+        TempDir dir;
+        write_file(dir.file("a.c"), std::string("x = ") + row.call + ";\n");
+        const RunResult run = run_tool({"extract", dir.file("a.c")});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(entries_of(run.out), std::vector<std::string>{row.entry});
+    }
+}
+
 TEST(Extract, FindingsAndStatuses) {
     TempDir dir;
     write_file(dir.file("a.c"), "vellix_get(h, key, \"t\");\nvellix_get(h, \"k\", text);\nvellix_get(h, \"same\", \"one\");\n"

@@ -102,6 +102,14 @@ TEST(Merge, MatchesEntriesByKey) {
          {"a|Something else entirely|[Apfel]|fuzzy;|was Apple"}, false},
         {"a key back from obsolete", entry("a", "Apple", "Apfel") + "\n#~ msgctxt \"b\"\n#~ msgid \"Banana\"\n#~ msgstr \"Banane\"\n",
          entry("a", "Apple", "") + entry("b", "Banana", ""), {"a|Apple|[Apfel]|", "b|Banana|[Banane]|"}, false},
+        {"an obsolete entry stays obsolete, once",
+         entry("a", "Apple", "Apfel") + "\n#~ msgctxt \"c\"\n#~ msgid \"Cherry\"\n#~ msgstr \"Kirsche\"\n", entry("a", "Apple", ""),
+         {"a|Apple|[Apfel]|", "~c|Cherry|[Kirsche]|"}, true},
+        {"an entry gone and an obsolete one, both kept in order",
+         entry("a", "Apple", "Apfel") + entry("b", "Banana", "Banane") + "\n#~ msgctxt \"c\"\n#~ msgid \"Cherry\"\n#~ msgstr \"Kirsche\"\n",
+         entry("a", "Apple", ""), {"a|Apple|[Apfel]|", "~b|Banana|[Banane]|", "~c|Cherry|[Kirsche]|"}, true},
+        {"two keys with one text keep their own translations", entry("a", "Open", "Öffnen") + entry("b", "Open", "Aufmachen"),
+         entry("a", "Open", "") + entry("b", "Open", ""), {"a|Open|[Öffnen]|", "b|Open|[Aufmachen]|"}, true},
         {"a fuzzy entry stays fuzzy", "\n#, fuzzy\nmsgctxt \"a\"\nmsgid \"Apple\"\nmsgstr \"Apfel\"\n", entry("a", "Apple", ""),
          {"a|Apple|[Apfel]|fuzzy;"}, true},
         {"plural forms as many as the translation's rule",
@@ -126,6 +134,46 @@ TEST(Merge, MatchesEntriesByKey) {
         }
 #endif
     }
+}
+
+// Without X-Vellix-Keys the key is msgctxt, 0x04 and msgid: one text in two contexts is two entries.
+TEST(Merge, TheContextIsPartOfATextKey) {
+    TempDir dir;
+    const std::string header = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+    const auto in = [](const char *context, const char *translation) {
+        return std::string("\n") + (context ? std::string("msgctxt \"") + context + "\"\n" : "") + "msgid \"Open\"\nmsgstr \"" +
+               translation + "\"\n";
+    };
+    write_file(dir.file("de.po"), header + in("menu", "Öffnen") + in(nullptr, "Offen") + in("file", "Datei öffnen"));
+    write_file(dir.file("app.pot"), header + in(nullptr, "") + in("file", "") + in("menu", ""));
+    const RunResult run = run_tool({"merge", dir.file("de.po"), dir.file("app.pot")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(shown(run.out), (std::vector<std::string>{"|Open|[Offen]|", "file|Open|[Datei öffnen]|", "menu|Open|[Öffnen]|"}));
+}
+
+// Where msgctxt holds the keys, an entry without one has no key: merge and init refuse the file with
+// the error compile gives, instead of keeping one such entry and losing the others.
+TEST(Merge, RefusesEntriesWithoutTheirKeyAsCompileDoes) {
+    TempDir dir;
+    write_file(dir.file("app.pot"), template_header + "\nmsgid \"One\"\nmsgstr \"\"\n\nmsgid \"Two\"\nmsgstr \"\"\n");
+    write_file(dir.file("de.po"), translation_header + entry("a", "Apple", "Apfel"));
+    const std::string error = ": error: the entry has no msgctxt, which holds the keys in this file (X-Vellix-Keys: msgctxt)\n";
+    const std::string expected = dir.file("app.pot") + ":6" + error + dir.file("app.pot") + ":9" + error;
+    const RunResult compile = run_tool({"compile", "-o", dir.file("app.18c"), dir.file("app.pot")});
+    EXPECT_EQ(compile.status, 1);
+    EXPECT_EQ(compile.err, expected);
+    for (const std::vector<std::string> &arguments : std::vector<std::vector<std::string>>{
+             {"merge", "-o", dir.file("merged.po"), dir.file("de.po"), dir.file("app.pot")},
+             {"merge", "-U", dir.file("de.po"), dir.file("app.pot")},
+             {"init", "--locale=de", "-o", dir.file("new.po"), dir.file("app.pot")}}) {
+        SCOPED_TRACE(arguments[0] + " " + arguments[1]);
+        const RunResult run = run_tool(arguments);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, expected);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("merged.po")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("new.po")));
+    EXPECT_EQ(shown(text_of(dir.file("de.po"))), (std::vector<std::string>{"a|Apple|[Apfel]|"})) << "-U left it as it was";
 }
 
 TEST(Merge, UpdatesInPlace) {

@@ -42,6 +42,8 @@ TEST(PluralRule, EveryOperatorWithCsPrecedence) {
         {"n==1?0:n==2?1:2", 2, 1}, {"n==1?0:n==2?1:2", 5, 2}, {"!n==0", 5, 1}, {"!(n==0)", 5, 1},
         {"  n  %  10  ==  1  ", 21, 1},
         {"n-5", 3, 0},  // unsigned: wraps far past the forms, so form 0
+        {"n", 999, 999},  // the last of the 1000 forms
+        {"n", 1000, 0},   // one past the last form: no such form, so form 0
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(std::string(row.expression) + " at n=" + std::to_string(row.n));

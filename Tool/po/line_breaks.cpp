@@ -10,7 +10,7 @@ BreakClass ascii_class(char c) {
     switch (c) {
     case ' ': return BreakClass::SP;
     case '\n': return BreakClass::LF;
-    case '\t': case '|': return BreakClass::BA;
+    case '|': return BreakClass::BA;
     case '(': case '[': case '{': return BreakClass::OP;
     case '}': return BreakClass::CL;
     case ')': case ']': return BreakClass::CP;
@@ -88,7 +88,8 @@ bool may_break_between(BreakClass before, BreakClass after) {
     if (before == C::B2 || after == C::B2) return !(before == C::B2 && after == C::B2);
     // A prefix or postfix sign stays with its number or word; ideographs break around them otherwise.
     if (before == C::PR) return !is_one_of(after, {C::AL, C::NU, C::OP, C::OW, C::ID, C::NS});
-    if (after == C::PO || after == C::PR) return !is_one_of(before, {C::AL, C::NU, C::ID, C::CP, C::CL});
+    if (after == C::PR) return !is_one_of(before, {C::AL, C::NU, C::CP, C::CL});
+    if (after == C::PO) return !is_one_of(before, {C::AL, C::NU, C::ID, C::CP, C::CL});
     if (before == C::PO) return !is_one_of(after, {C::AL, C::NU, C::OP, C::OW});
     if (before == C::ID || before == C::NS || after == C::ID) return true;
     // Numbers keep their separators: no break in "1.5", "1,000", "3-4" or "1/2".
@@ -105,7 +106,7 @@ bool may_break_after_spaces(BreakClass before, BreakClass after) {
     if (is_one_of(after, {C::SP, C::LF, C::CL, C::CP, C::EX, C::IS, C::SY})) return false;
     if (before == C::OP || before == C::OW) return false;
     if ((before == C::QU || before == C::QD) && (after == C::OP || after == C::OW)) return false;
-    if ((before == C::CL || before == C::CP) && after == C::NS) return false;
+    if (before == C::CL && after == C::NS) return false;
     return !(before == C::B2 && after == C::B2);
 }
 

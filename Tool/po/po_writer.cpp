@@ -2,7 +2,9 @@
 
 #include "c_escape.h"
 #include "line_breaks.h"
+#include "printf_format.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace vellix {
@@ -65,8 +67,24 @@ bool may_break_before(const BreakState &state, BreakClass next) {
     return may_break_between(state.previous, next);
 }
 
-// The escaped text cut into the pieces of a wrapped field, each to stand between quotes.
-std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width) {
+// The bytes of `text` before which a line must not break: those inside a printf conversion, which
+// gettext's tools keep whole in a c-format entry. Empty when there are none.
+std::vector<bool> inside_conversions(std::string_view text) {
+    std::vector<bool> inside;
+    if (text.find('%') == std::string_view::npos) return inside;
+    const PrintfFormat format = read_printf_format(text);
+    // gettext's tools keep whole the conversions they read before the format's first fault.
+    if (format.before_first_fault == 0) return inside;
+    inside.assign(text.size() + 1, false);
+    for (std::size_t i = 0; i < format.before_first_fault; ++i) {
+        for (std::size_t at = 1; at < format.conversions[i].size(); ++at) inside[format.offsets[i] + at] = true;
+    }
+    return inside;
+}
+
+// The escaped text cut into the pieces of a wrapped field, each to stand between quotes; never
+// broken before a byte that `glued` marks.
+std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width, const std::vector<bool> &glued) {
     std::vector<std::string> pieces;
     std::string line;
     std::size_t line_columns = 0;
@@ -78,7 +96,7 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
         const std::string_view escaped = escape ? std::string_view(escape) : text.substr(at, length);
         const std::size_t piece_columns = length == 1 ? escaped.size() : columns_of(code_point);
         const BreakClass next = length == 1 && code_point >= 0x80 ? BreakClass::AL : break_class(code_point);
-        if (may_break_before(state, next)) {
+        if (may_break_before(state, next) && (glued.empty() || !glued[at])) {
             state.break_at = line.size();
             state.break_columns = line_columns;
         }
@@ -111,33 +129,30 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
 
 }  // namespace
 
-std::string po_field(std::string_view keyword, std::string_view text) {
+std::string po_field(std::string_view keyword, std::string_view text, std::size_t indent, bool c_format) {
+    const std::size_t width = page_width - std::min(indent, page_width / 2);
+    const std::vector<bool> glued = c_format ? inside_conversions(text) : std::vector<bool>();
     const std::size_t inner_newline = text.find('\n');
     const bool no_inner_newline = inner_newline == std::string_view::npos || inner_newline + 1 == text.size();
     // On the keyword's line when it fits there, or when it cannot break at all before its width.
-    const std::size_t first_width = page_width > keyword.size() + 3 ? page_width - keyword.size() - 3 : 1;
-    const bool one_line = no_inner_newline && (keyword.size() + columns(text) + 3 <= page_width ||
-                                               wrapped_pieces(text, first_width).size() == 1);
+    const std::size_t first_width = width > keyword.size() + 3 ? width - keyword.size() - 3 : 1;
+    const bool one_line = no_inner_newline && (keyword.size() + columns(text) + 3 <= width ||
+                                               wrapped_pieces(text, first_width, glued).size() == 1);
     std::string field(keyword);
     if (one_line) return field + " \"" + escaped(text) + "\"\n";
     field += " \"\"\n";
-    for (const std::string &piece : wrapped_pieces(text, page_width - 2)) field += "\"" + piece + "\"\n";
+    for (const std::string &piece : wrapped_pieces(text, width - 2, glued)) field += "\"" + piece + "\"\n";
     return field;
 }
 
 namespace {
 
-// Every line of `text` behind `prefix`.
+// Every line of `text` behind `prefix`, each ending in a line feed.
 std::string prefixed(const std::string &text, const char *prefix) {
     std::string lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        lines += prefix + text.substr(start, end - start + 1);
-        if (end == std::string::npos) {
-            lines += '\n';
-            break;
-        }
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        lines.append(prefix).append(text, start, end - start).append("\n");
         start = end + 1;
     }
     return lines;
@@ -162,38 +177,42 @@ std::vector<std::string> wrapped_references(const std::vector<std::string> &refe
 
 std::string po_entry(const PoMessage &message, bool obsolete) {
     std::string entry;
-    for (const std::string &comment : message.translator_comments) entry += comment.empty() ? "#\n" : "# " + comment + "\n";
-    for (const std::string &comment : message.extracted_comments) entry += "#. " + comment + "\n";
+    // A comment of several lines (a block comment in the code) is as many comment lines.
+    for (const std::string &comment : message.translator_comments) entry += comment.empty() ? "#\n" : prefixed(comment, "# ");
+    for (const std::string &comment : message.extracted_comments) entry += prefixed(comment, "#. ");
     for (const std::string &reference : message.references) entry += "#: " + reference + "\n";
     if (!message.flags.empty()) {
         entry += "#,";
         for (std::size_t i = 0; i < message.flags.size(); ++i) entry += (i ? ", " : " ") + message.flags[i];
         entry += "\n";
     }
+    const bool c_format = message.has_flag("c-format");
     if (message.has_previous_id) {
         // Entries are matched by key, so the previous context is the present one.
-        if (message.has_context) entry += prefixed(po_field("msgctxt", message.context), "#| ");
-        entry += prefixed(po_field("msgid", message.previous_id), "#| ");
+        const std::string previous = obsolete ? "#~| " : "#| ";
+        if (message.has_context) entry += prefixed(po_field("msgctxt", message.context, previous.size()), previous.c_str());
+        entry += prefixed(po_field("msgid", message.previous_id, previous.size(), c_format), previous.c_str());
     }
+    // The lines of an obsolete entry are as wide as the others, "#~ " included.
+    const std::size_t indent = obsolete ? 3 : 0;
     std::string fields;
-    if (message.has_context) fields += po_field("msgctxt", message.context);
-    fields += po_field("msgid", message.id);
-    if (message.has_plural) fields += po_field("msgid_plural", message.plural_id);
+    if (message.has_context) fields += po_field("msgctxt", message.context, indent);
+    fields += po_field("msgid", message.id, indent, c_format);
+    if (message.has_plural) fields += po_field("msgid_plural", message.plural_id, indent, c_format);
     for (std::size_t form = 0; form < message.translations.size(); ++form) {
-        fields += po_field(message.has_plural ? "msgstr[" + std::to_string(form) + "]" : "msgstr", message.translations[form]);
+        fields += po_field(message.has_plural ? "msgstr[" + std::to_string(form) + "]" : "msgstr", message.translations[form],
+                           indent, c_format);
     }
     return entry + (obsolete ? prefixed(fields, "#~ ") : fields);
 }
 
 std::string po_header(const std::string &plural_forms) {
-    std::string header = "msgid \"\"\n"
-                         "msgstr \"\"\n"
-                         "\"Project-Id-Version: PACKAGE VERSION\\n\"\n"
-                         "\"MIME-Version: 1.0\\n\"\n"
-                         "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-                         "\"Content-Transfer-Encoding: 8bit\\n\"\n";
-    if (!plural_forms.empty()) header += "\"Plural-Forms: " + escaped(plural_forms) + "\\n\"\n";
-    return header + "\"X-Vellix-Keys: msgctxt\\n\"\n";
+    std::string header = "Project-Id-Version: PACKAGE VERSION\n"
+                         "MIME-Version: 1.0\n"
+                         "Content-Type: text/plain; charset=UTF-8\n"
+                         "Content-Transfer-Encoding: 8bit\n";
+    if (!plural_forms.empty()) header += "Plural-Forms: " + plural_forms + "\n";
+    return po_field("msgid", "") + po_field("msgstr", header + "X-Vellix-Keys: msgctxt\n");
 }
 
 }  // namespace vellix

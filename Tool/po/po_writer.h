@@ -11,10 +11,13 @@
 
 namespace vellix {
 
-// One field, ending in LF: `KEYWORD "TEXT"` when that fits in 79 columns and holds no line feed
-// before its end; otherwise `KEYWORD ""` and then the text in quoted lines, each broken after a
-// line feed and, when longer than 79 columns, after the last space that fits.
-std::string po_field(std::string_view keyword, std::string_view text);
+// One field, ending in LF: `KEYWORD "TEXT"` when that fits in 79 columns (or cannot break before
+// it) and holds no line feed before its end; otherwise `KEYWORD ""` and then the text in quoted
+// lines, each broken after a line feed and, when longer than 79 columns, at the last place that
+// fits where gettext's tools may break a line, never inside a printf conversion of a `c_format`
+// text. `indent` columns of each line are taken by a prefix the caller puts before it ("#~ " of an
+// obsolete entry).
+std::string po_field(std::string_view keyword, std::string_view text, std::size_t indent = 0, bool c_format = false);
 
 // References ("file:line") joined into the text of "#:" lines, each line as long as fits in 79
 // columns, as gettext's tools wrap them.

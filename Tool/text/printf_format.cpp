@@ -127,6 +127,7 @@ StarArgument take_star(Scanner &in) {
 bool read_conversion(Scanner &in, PrintfFormat &format, std::size_t &next_argument) {
     if (in.take('%')) {
         format.conversions.push_back("%%");
+        format.offsets.push_back(in.at - 2);
         return true;
     }
     const std::size_t start = in.at - 1;
@@ -146,6 +147,7 @@ bool read_conversion(Scanner &in, PrintfFormat &format, std::size_t &next_argume
     }
     if (type != "none") use_argument(format, position ? position : next_argument++, type);
     format.conversions.emplace_back(in.text.substr(start, in.at - start));
+    format.offsets.push_back(start);
     return true;
 }
 
@@ -156,22 +158,34 @@ PrintfFormat read_printf_format(std::string_view text) {
     std::size_t next_argument = 1;
     Scanner in{text, 0};
     bool by_position = false;
+    bool in_turn = false;
+    bool faulty = false;
+    const auto fault = [&format, &faulty](std::size_t conversions_before) {
+        if (!faulty) format.before_first_fault = conversions_before;
+        faulty = true;
+    };
     while (!in.done()) {
         if (!in.take('%')) {
             ++in.at;
             continue;
         }
         Scanner attempt = in;
+        const std::size_t arguments_before = next_argument;
         if (!read_conversion(attempt, format, next_argument)) {
             if (format.invalid_because.empty()) {
                 format.invalid_because = in.done() ? "the text ends in the middle of a conversion"
                                                    : "a '%' at byte " + std::to_string(in.at - 1) + " starts no valid conversion";
             }
+            fault(format.conversions.size());
             continue;
         }
         in = attempt;
-        if (format.conversions.back().find('$') != std::string::npos) by_position = true;
+        const bool numbered = format.conversions.back().find('$') != std::string::npos;
+        if ((numbered && in_turn) || (next_argument != arguments_before && by_position)) fault(format.conversions.size() - 1);
+        by_position = by_position || numbered;
+        in_turn = in_turn || next_argument != arguments_before;
     }
+    if (!faulty) format.before_first_fault = format.conversions.size();
     if (by_position && next_argument != 1 && format.invalid_because.empty()) {
         format.invalid_because = "it names arguments both by position and in turn";
     }

@@ -3,6 +3,7 @@
 #ifndef VELLIX_PRINTF_FORMAT_H
 #define VELLIX_PRINTF_FORMAT_H
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,8 +11,12 @@
 namespace vellix {
 
 struct PrintfFormat {
-    // Every conversion as written, "%%" included, in text order.
+    // Every conversion as written, "%%" included, in text order, and the byte where each starts.
     std::vector<std::string> conversions;
+    std::vector<std::size_t> offsets;
+    // How many of them come before the first fault (a '%' that starts no valid conversion, or the
+    // first conversion that numbers its argument after one that did not, or the other way round).
+    std::size_t before_first_fault = 0;
     // The type each argument must have, by argument position (from 1, so element 0 is argument 1);
     // "unused" for a position no conversion consumes, "conflicting" for one given two types.
     std::vector<std::string> argument_types;
