@@ -1,0 +1,189 @@
+// The vocabulary every tool shares, each in one home: C escapes read in both dialects and written,
+// the key of a PO entry, the printed form of a finding, and the seeded duplicate-key table.
+#include "c_escape.h"
+#include "finding_printer.h"
+#include "first_definitions.h"
+#include "po_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// What read_escape makes of the text after a backslash: the bytes appended and where it stopped,
+// "unknown" or "nul".
+std::string escape_read(std::string_view after_backslash, vellix::EscapeDialect dialect) {
+    std::string out = "<";
+    std::size_t at = 0;
+    switch (vellix::read_escape(after_backslash, at, dialect, out)) {
+    case vellix::EscapeRead::unknown: return "unknown";
+    case vellix::EscapeRead::nul: return "nul";
+    case vellix::EscapeRead::decoded: break;
+    }
+    return out + ">" + std::string(after_backslash.substr(at));
+}
+
+TEST(CEscapes, ReadAsPoAndAsCCodeReadThem) {
+    using vellix::EscapeDialect;
+    const struct Row {
+        const char *name;
+        std::string text;  // what follows the backslash
+        std::string po;
+        std::string c;
+    } rows[] = {
+        {"a letter escape", "nrest", "<\n>rest", "<\n>rest"},
+        {"every letter", "t", "<\t>", "<\t>"},
+        {"a quote and a backslash", "\"\\", "<\">\\", "<\">\\"},
+        {"bell, backspace, form feed, vertical tab", "a", "<\a>", "<\a>"},
+        {"C's question mark and apostrophe", "?'", "unknown", "<?>'"},
+        {"an unknown letter: refused in PO, itself in C", "q", "unknown", "<q>"},
+        {"three octal digits at most", "1014", "<A>4", "<A>4"},
+        {"one octal digit", "7x", "<\x07>x", "<\x07>x"},
+        {"octal stops at 8", "18", "<\x01>8", "<\x01>8"},
+        {"octal zero gives NUL", "0", "nul", std::string("<") + '\0' + ">"},
+        {"hex takes every digit, keeping the low byte", "x141g", "<A>g", "<A>g"},
+        {"hex zero gives NUL", "x00", "nul", std::string("<") + '\0' + ">"},
+        {"hex without digits", "xg", "unknown", std::string("<") + '\0' + ">g"},
+        {"\\u as UTF-8 in C only", "u00fcx", "unknown", "<\xC3\xBC>x"},
+        {"\\U as UTF-8 in C only", "U0001F600", "unknown", "<\xF0\x9F\x98\x80>"},
+        {"\\u of three bytes", "u20ac", "unknown", "<\xE2\x82\xAC>"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(escape_read(row.text, EscapeDialect::po), row.po);
+        EXPECT_EQ(escape_read(row.text, EscapeDialect::c), row.c);
+    }
+}
+
+TEST(CEscapes, WrittenAsGettextWritesThem) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"plain", "plain"},
+        {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+        {"\a\b\f\v", "\\a\\b\\f\\v"},
+        {"say \"hi\" \\ bye", "say \\\"hi\\\" \\\\ bye"},
+        {"\xC3\xBC\x01\x7F", "\xC3\xBC\x01\x7F"},  // every other byte as it is
+    };
+    for (const auto &[text, written] : rows) {
+        SCOPED_TRACE(written);
+        EXPECT_EQ(vellix::escaped(text), written);
+        // And it reads back, in both dialects.
+        for (const vellix::EscapeDialect dialect : {vellix::EscapeDialect::po, vellix::EscapeDialect::c}) {
+            std::string back;
+            for (std::size_t at = 0; at < written.size();) {
+                if (written[at] != '\\') {
+                    back += written[at++];
+                    continue;
+                }
+                ++at;
+                ASSERT_EQ(vellix::read_escape(written, at, dialect, back), vellix::EscapeRead::decoded);
+            }
+            EXPECT_EQ(back, text);
+        }
+    }
+}
+
+vellix::PoMessage message(bool has_context, const char *context, const char *id) {
+    vellix::PoMessage entry;
+    entry.line = 7;
+    entry.has_context = has_context;
+    entry.context = context;
+    entry.id = id;
+    return entry;
+}
+
+TEST(PoKeys, OneRuleForEveryCommand) {
+    const struct Row {
+        const char *name;
+        vellix::PoMessage entry;
+        bool in_context;
+        std::string key;  // "none" when the entry has no key
+    } rows[] = {
+        {"msgid alone", message(false, "", "Open"), false, "Open"},
+        {"msgctxt, 0x04, msgid", message(true, "menu", "Open"), false, "menu\x04Open"},
+        {"an empty msgctxt still counts", message(true, "", "Open"), false, std::string("\x04") + "Open"},
+        {"keys in msgctxt: msgctxt alone", message(true, "greeting", "Hello"), true, "greeting"},
+        {"keys in msgctxt, an empty one is a key", message(true, "", "Hello"), true, ""},
+        {"keys in msgctxt, none: no key", message(false, "", "Hello"), true, "none"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string key = "stale";
+        EXPECT_EQ(vellix::po_entry_key(row.entry, row.in_context, key) ? key : "none", row.key);
+    }
+    EXPECT_EQ(vellix::missing_context_error(message(false, "", "x")).line, 7u);
+    EXPECT_TRUE(vellix::missing_context_error(message(false, "", "x")).is_error());
+}
+
+TEST(PoKeys, TheHeaderAndTheOptionDecide) {
+    const struct Row {
+        const char *header;
+        vellix::PoKeys option;
+        bool in_context;
+    } rows[] = {
+        {"X-Vellix-Keys: msgctxt\n", vellix::PoKeys::from_header, true},
+        {"x-vellix-keys:   MSGCTXT  \n", vellix::PoKeys::from_header, true},
+        {"Language: de\nX-Vellix-Keys: msgctxt\n", vellix::PoKeys::from_header, true},
+        {"X-Vellix-Keys: msgid\n", vellix::PoKeys::from_header, false},
+        {"", vellix::PoKeys::from_header, false},
+        {"X-Vellix-Keys: msgctxt\n", vellix::PoKeys::msgid, false},
+        {"", vellix::PoKeys::msgctxt, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.header);
+        EXPECT_EQ(vellix::keys_in_context(row.option, vellix::header_keys_in_context(row.header)), row.in_context);
+    }
+}
+
+TEST(Findings, PrintedAsEditorsReadThem) {
+    const auto with_note = [](vellix::Finding finding, std::uint64_t line, bool in_reference, const char *path) {
+        finding.note = "see here";
+        finding.note_line = line;
+        finding.note_in_reference = in_reference;
+        finding.note_path = path;
+        return finding;
+    };
+    const struct Row {
+        const char *name;
+        vellix::Finding finding;
+        std::string lines;
+    } rows[] = {
+        {"a warning at a line", vellix::warning_at(3, "odd"), "a.po:3: warning: odd\n"},
+        {"an error about the whole file", vellix::error_at(0, "bad"), "a.po: error: bad\n"},
+        {"a note in the same file", with_note(vellix::error_at(9, "twice"), 2, false, ""),
+         "a.po:9: error: twice\na.po:2: note: see here\n"},
+        {"a note in the reference", with_note(vellix::warning_at(0, "missing"), 4, true, ""),
+         "a.po: warning: missing\nref.src:4: note: see here\n"},
+        {"a note in another file", with_note(vellix::error_at(5, "clash"), 1, false, "b.c"),
+         "a.po:5: error: clash\nb.c:1: note: see here\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(vellix::finding_lines("a.po", row.finding, "ref.src"), row.lines);
+    }
+    // What a check counts: errors and serious warnings fail it; plain warnings only with --strict.
+    vellix::Finding serious = vellix::warning_at(1, "x");
+    serious.serious = true;
+    EXPECT_TRUE(serious.fails());
+    EXPECT_TRUE(vellix::error_at(1, "x").fails());
+    EXPECT_FALSE(vellix::warning_at(1, "x").fails());
+}
+
+TEST(DuplicateKeys, FirstDefinitionsAcrossGrowthAndSeeds) {
+    vellix::FirstDefinitions table{4, 16};
+    for (std::uint64_t line = 1; line <= 3000; ++line) {
+        const std::string key = "key." + std::to_string(line % 1000);
+        const std::uint64_t first = table.find_or_add(key, table.hash(key), line);
+        EXPECT_EQ(first, line <= 1000 ? 0 : line % 1000 == 0 ? 1000 : line % 1000) << key;
+    }
+    EXPECT_EQ(table.find_or_add("", table.hash(""), 5000), 0u);
+    EXPECT_EQ(table.find_or_add("", table.hash(""), 5001), 5000u);
+    // Each table hashes under a seed of its own, so that keys cannot be made to collide in advance.
+    vellix::FirstDefinitions other{4, 16};
+    int same = 0;
+    for (int i = 0; i < 64; ++i) same += table.hash("key." + std::to_string(i)) == other.hash("key." + std::to_string(i));
+    EXPECT_LT(same, 64);
+}
+
+}  // namespace
