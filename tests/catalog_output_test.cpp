@@ -235,4 +235,38 @@ TEST(CompilerOutputReplacement, ParallelCompilesAndAReaderNeverSeeAMix) {
     EXPECT_EQ(names_in(dir), (std::set<std::string>{"app.18c", "a.src", "b.src"}));
 }
 
+#ifdef __linux__
+// A power loss right after a compile leaves the old catalog or the new one: the new file reaches the
+// disk before it is renamed over the old one, and the directory after the rename.
+TEST(CompilerOutputReplacement, SyncsTheFileBeforeTheRenameAndTheDirectoryAfter) {
+    if (!std::filesystem::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
+    TempDir dir;
+    write_file(dir.file("de.src"), "-greeting\nHallo\n");
+    write_file(dir.file("out.18c"), "old");
+    const vellix_test::RunResult traced = vellix_test::run_program(
+        "/usr/bin/strace", {"strace", "-f", "-qq", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2,openat", "-o",
+                            dir.file("trace.log"), vellmake, dir.file("out.18c"), dir.file("de.src")});
+    ASSERT_EQ(traced.status, 0) << traced.err;
+    std::vector<std::string> calls;
+    const std::string log = vellix_test::text_of(dir.file("trace.log"));
+    for (std::size_t start = 0, end; start < log.size(); start = end + 1) {
+        end = std::min(log.find('\n', start), log.size());
+        calls.push_back(log.substr(start, end - start));
+    }
+    const auto first = [&calls](const std::string &part, std::size_t from) {
+        for (std::size_t i = from; i < calls.size(); ++i) {
+            if (calls[i].find(part) != std::string::npos) return i;
+        }
+        return calls.size();
+    };
+    const std::size_t rename = first("rename", 0);
+    ASSERT_LT(rename, calls.size()) << log;
+    EXPECT_NE(calls[rename].find("out.18c\""), std::string::npos) << calls[rename];
+    EXPECT_LT(first("fsync(", 0), rename) << "the new catalog is not synced before the rename:\n" << log;
+    const std::size_t directory = first("openat(AT_FDCWD, \"" + dir.path().string() + "\"", rename);
+    ASSERT_LT(directory, calls.size()) << "the directory is not opened after the rename:\n" << log;
+    EXPECT_LT(first("fsync(", directory), calls.size()) << "the directory is not synced after the rename:\n" << log;
+}
+#endif
+
 }  // namespace
