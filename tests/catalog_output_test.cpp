@@ -240,6 +240,8 @@ TEST(CompilerOutputReplacement, ParallelCompilesAndAReaderNeverSeeAMix) {
 // disk before it is renamed over the old one, and the directory after the rename.
 TEST(CompilerOutputReplacement, SyncsTheFileBeforeTheRenameAndTheDirectoryAfter) {
     if (!std::filesystem::exists("/usr/bin/strace")) GTEST_SKIP() << "strace is not installed";
+    const vellix_test::RunResult probe = vellix_test::run_program("/usr/bin/strace", {"strace", "-qq", "-o", "/dev/null", "/bin/true"});
+    if (probe.status != 0) GTEST_SKIP() << "strace cannot trace here: " << probe.err;
     TempDir dir;
     write_file(dir.file("de.src"), "-greeting\nHallo\n");
     write_file(dir.file("out.18c"), "old");
