@@ -146,6 +146,38 @@ TEST(CommandOptions, DoubleDashLetsAFileStartWithADash) {
     EXPECT_NE(stats.out.find("-de.src: source"), std::string::npos) << stats.out;
 }
 
+// The one policy: 1 for input with errors, whichever command reads it.
+TEST(ExitStatus, OneForInputWithErrors) {
+    Project project;
+    write_file(project.file("bad.po"), "msgid \"a\"\nmsgstr \"unterminated\n");
+    write_file(project.file("twice.c"), "vellix_get(h, \"k\", \"one\");\nvellix_get(h, \"k\", \"two\");\n");
+    const std::vector<std::vector<std::string>> rows = {
+        {"compile", "-o", project.file("out.18c"), project.file("bad.po")},
+        {"check", project.file("bad.po")},
+        {"merge", project.file("bad.po"), project.file("app.pot")},
+        {"merge", project.file("de.po"), project.file("bad.po")},
+        {"init", "--locale=de", "-o", project.file("new.po"), project.file("bad.po")},
+        {"extract", "-o", project.file("out.pot"), project.file("twice.c")},
+    };
+    for (const std::vector<std::string> &arguments : rows) {
+        SCOPED_TRACE(arguments.front() + " " + arguments.back());
+        const RunResult run = run_tool(arguments);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE((run.out + run.err).find(": error: "), std::string::npos) << run.err;  // check prints to stdout
+    }
+    EXPECT_FALSE(std::filesystem::exists(project.file("new.po")));
+    EXPECT_FALSE(std::filesystem::exists(project.file("out.pot")));
+}
+
+TEST(CommandOptions, ACommandIsNamedWhole) {
+    for (const char *name : {"comp", "checks", "mer", "", "-o"}) {
+        SCOPED_TRACE(name);
+        const RunResult run = run_tool({name, "x"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(std::string("unknown command '") + name + "'"), std::string::npos) << run.err;
+    }
+}
+
 // The one policy: 2 for a file that cannot be read or written, whichever command meets it.
 TEST(ExitStatus, TwoForAFileThatCannotBeReadOrWritten) {
     Project project;
@@ -165,6 +197,12 @@ TEST(ExitStatus, TwoForAFileThatCannotBeReadOrWritten) {
         {"merge", project.file("de.po"), missing},
         {"merge", "-o", unwritable, project.file("de.po"), project.file("app.pot")},
         {"dump", project.file("missing.18c")},
+#ifdef __linux__
+        // A full disk: every write fails.
+        {"merge", "-o", "/dev/full", project.file("de.po"), project.file("app.pot")},
+        {"extract", "-o", "/dev/full", project.file("a.c")},
+        {"compile", "-o", "/dev/full", project.file("de.po")},
+#endif
     };
     for (const std::vector<std::string> &arguments : rows) {
         SCOPED_TRACE(arguments.front() + " " + arguments.back());

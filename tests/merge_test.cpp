@@ -176,6 +176,17 @@ TEST(Merge, RefusesEntriesWithoutTheirKeyAsCompileDoes) {
     EXPECT_EQ(shown(text_of(dir.file("de.po"))), (std::vector<std::string>{"a|Apple|[Apfel]|"})) << "-U left it as it was";
 }
 
+// Where only the translation says that msgctxt holds the keys (a template from elsewhere), the keys
+// are still msgctxt in both: a changed text keeps its translation.
+TEST(Merge, EitherHeaderPutsTheKeysInMsgctxt) {
+    TempDir dir;
+    write_file(dir.file("de.po"), translation_header + entry("a", "Red apple", "Roter Apfel"));
+    write_file(dir.file("app.pot"), "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n" + entry("a", "Green apple", ""));
+    const RunResult run = run_tool({"merge", dir.file("de.po"), dir.file("app.pot")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(shown(run.out), (std::vector<std::string>{"a|Green apple|[Roter Apfel]|fuzzy;|was Red apple"}));
+}
+
 TEST(Merge, UpdatesInPlace) {
     TempDir dir;
     write_file(dir.file("de.po"), translation_header + entry("a", "Apple", "Apfel"));

@@ -51,6 +51,37 @@ TEST(PluralRule, EveryOperatorWithCsPrecedence) {
     }
 }
 
+// The keys of plural forms 1 and up: the key, a line feed, '#' and the form in decimal, nothing else.
+TEST(PluralFormKeys, MadeAndTakenApart) {
+    EXPECT_EQ(vellix::plural_form_key("files", 2), "files\n#2");
+    const struct Row {
+        std::string key;
+        std::string base;  // "none" when it is no plural form's key
+        unsigned long form;
+    } rows[] = {
+        {"files\n#1", "files", 1},
+        {"files\n#12", "files", 12},
+        {"a\n#2\n#3", "a\n#2", 3},
+        {"\n#1", "", 1},
+        {"files\n#0", "none", 0},
+        {"files\n#01", "none", 0},
+        {"files\n#", "none", 0},
+        {"files\n#1x", "none", 0},
+        {"files#1", "none", 0},
+        {"files\n#99999999999999999999999", "none", 0},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.key);
+        std::string_view base;
+        unsigned long form = 0;
+        const bool split = vellix::split_plural_form_key(row.key, base, form);
+        EXPECT_EQ(split ? std::string(base) : "none", row.base);
+        if (split) {
+            EXPECT_EQ(form, row.form);
+        }
+    }
+}
+
 struct Language {
     const char *name;
     const char *plural_forms;

@@ -130,6 +130,9 @@ TEST(PoExport, CompilesBackToTheSameEntries) {
                                    "neunundsiebzig Spalten einer PO-Zeile hinausgeht.\n-q\nSag \"hallo\" \\o/\n-new\nNeu\n");
     const RunResult exported = run_tool({"export", "--reference", dir.file("en.src"), dir.file("de.src")});
     ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_NE(exported.out.find("\n# not in the reference: msgid is this translation's own text\nmsgctxt \"new\"\n"),
+              std::string::npos)
+        << exported.out;
     write_file(dir.file("de.po"), exported.out);
     ASSERT_EQ(run_tool({"compile", "-o", dir.file("de.18c"), dir.file("de.po")}).status, 0);
     ASSERT_EQ(vellix_test::run_program(vellmake, {"vellmake", dir.file("src.18c"), dir.file("de.src")}).status, 0);
@@ -144,6 +147,21 @@ TEST(PoExport, CompilesBackToTheSameEntries) {
     EXPECT_EQ(vellix_get(from_po.get(), "gone", nullptr), nullptr) << "untranslated in the export";
     const RunResult check = run_tool({"check", "--against", dir.file("en.src"), dir.file("de.po")});
     EXPECT_EQ(check.status, 0) << check.out;
+}
+
+// A PO file checked against a reference: the keys it adds warn, the keys it lacks fail, each named
+// where an editor finds it.
+TEST(PoCheck, KeysMissingFromOrExtraToTheReference) {
+    TempDir dir;
+    const std::string header = "msgid \"\"\nmsgstr \"X-Vellix-Keys: msgctxt\\n\"\n";
+    const auto entry = [](const char *key) { return std::string("\nmsgctxt \"") + key + "\"\nmsgid \"T\"\nmsgstr \"t\"\n"; };
+    write_file(dir.file("ref.po"), header + entry("a") + entry("b"));
+    write_file(dir.file("de.po"), header + entry("a") + entry("c"));
+    const RunResult run = run_tool({"check", "--against", dir.file("ref.po"), dir.file("de.po")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, dir.file("de.po") + ":8: warning: key 'c' is not in the reference\n" + dir.file("de.po") +
+                           ": warning: key 'b' of the reference is missing\n" + dir.file("ref.po") +
+                           ":8: note: the reference defines it here\n");
 }
 
 TEST(PoPlurals, ListedExportedAndCompiledBackAsOneEntryWithItsForms) {

@@ -52,6 +52,28 @@ TEST(PoWriting, BreaksLinesWhereGettextDoes) {
     }
 }
 
+// In a c-format entry a conversion is never cut, even where its characters alone would allow it.
+TEST(PoWriting, KeepsConversionsWholeInCFormatEntries) {
+    const std::string a72(72, 'a');
+    const struct Row {
+        const char *name;
+        std::string text;
+        std::string c_format;
+        std::string plain;
+    } rows[] = {
+        {"a space flag", a72 + " 50% done", "msgid \"\"\n\"" + a72 + " \"\n\"50% done\"\n",
+         "msgid \"\"\n\"" + a72 + " 50% \"\n\"done\"\n"},
+        {"a conversion's end is no conversion", std::string(73, 'a') + " %s\xE6\x97\xA5\xE6\x9C\xAC",
+         "msgid \"\"\n\"" + std::string(73, 'a') + " %s\"\n\"\xE6\x97\xA5\xE6\x9C\xAC\"\n",
+         "msgid \"\"\n\"" + std::string(73, 'a') + " %s\"\n\"\xE6\x97\xA5\xE6\x9C\xAC\"\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(vellix::po_field("msgid", row.text, 0, true), row.c_format);
+        EXPECT_EQ(vellix::po_field("msgid", row.text), row.plain);
+    }
+}
+
 TEST(PoWriting, WrapsReferencesAt79Columns) {
     const std::string ref60 = std::string(55, 'f') + ".c:10";
     const struct Row {
