@@ -6,6 +6,7 @@
 #include "plural_rule.h"
 #include "plural_table.h"
 #include "po_reader.h"
+#include "po_test_support.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -62,16 +63,9 @@ TEST(Init, StartsATranslationForTheLanguage) {
     const RunResult run = run_tool({"init", "--locale=pl_PL", "-o", dir.file("pl.po"), dir.file("app.pot")});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string po = text_of(dir.file("pl.po"));
-    struct Header : vellix::PoSink {
-        std::string text;
-        void message(const vellix::PoMessage &message) override {
-            if (message.is_header()) text = message.translations.front();
-        }
-        void syntax_error(std::uint64_t, const std::string &) override {}
-    } header;
-    vellix::read_po(po.data(), po.size(), header);
-    EXPECT_EQ(vellix::header_field(header.text, "Language"), "pl_PL");
-    EXPECT_EQ(vellix::header_field(header.text, "Plural-Forms"), vellix::plural_forms_for("pl"));
+    const std::string header = vellix_test::po_header_text(po);
+    EXPECT_EQ(vellix::header_field(header, "Language"), "pl_PL");
+    EXPECT_EQ(vellix::header_field(header, "Plural-Forms"), vellix::plural_forms_for("pl"));
     EXPECT_EQ(po.find("fuzzy"), std::string::npos) << "a translation's header is not fuzzy";
     EXPECT_EQ(shown(po), (std::vector<std::string>{"k|Text|[]|", "n|%d file/%d files|[][][]|"}));
     // Never over a translation; an unknown language is said.

@@ -3,6 +3,7 @@
 // verdicts and lookups as GNU msgfmt and gettext where they are installed.
 #include "header_fields.h"
 #include "po_reader.h"
+#include "po_test_support.h"
 #include "test_support.h"
 #include "vellix.h"
 
@@ -182,15 +183,7 @@ TEST(PoPlurals, ListedExportedAndCompiledBackAsOneEntryWithItsForms) {
     const RunResult exported = run_tool({"export", "--reference", dir.file("en.18c"), dir.file("pl.18c")});
     ASSERT_EQ(exported.status, 0) << exported.err;
     // The header carries the rule (its line wrapped as msgcat wraps it).
-    struct Header : vellix::PoSink {
-        std::string text;
-        void message(const vellix::PoMessage &message) override {
-            if (message.is_header()) text = message.translations.front();
-        }
-        void syntax_error(std::uint64_t, const std::string &) override {}
-    } header;
-    vellix::read_po(exported.out.data(), exported.out.size(), header);
-    EXPECT_EQ(vellix::header_field(header.text, "Plural-Forms"), rule) << exported.out;
+    EXPECT_EQ(vellix::header_field(vellix_test::po_header_text(exported.out), "Plural-Forms"), rule) << exported.out;
     EXPECT_NE(exported.out.find("msgctxt \"files\"\nmsgid \"%lu file\"\nmsgid_plural \"%lu files\"\nmsgstr[0] \"%lu plik\"\n"
                                 "msgstr[1] \"%lu pliki\"\nmsgstr[2] \"%lu plików\"\n"),
               std::string::npos)
