@@ -60,9 +60,6 @@ private:
     PackedEntries &entries_;
 };
 
-// vellmake's status 1 for a catalog that cannot be written is a file's trouble here.
-int as_command_status(int compiler_status) { return compiler_status == 0 ? status_clean : status_trouble; }
-
 struct CompileRequest {
     PoOptions options;
     std::string output;
@@ -103,7 +100,8 @@ int run_compile(const Messages &messages, const Arguments &words) {
     SourceFile input;
     if (!read_source_or_report(messages, request.input, input)) return status_trouble;
     if (same_file(request.output.c_str(), request.input.c_str())) {
-        return messages.file_trouble(request.output, "CATALOG and INPUT are the same file");
+        messages.file_trouble(request.output, "CATALOG and INPUT are the same file");
+        return status_findings;  // nothing is written, as vellmake does
     }
     if (is_po_path(request.input)) {
         PackedEntries entries{input.size};
@@ -111,13 +109,13 @@ int run_compile(const Messages &messages, const Arguments &words) {
         const PoSummary summary = read_po_catalog(input.bytes.get(), input.size, request.options, sink);
         if (summary.errors != 0) return status_findings;  // nothing is written
         input.bytes.reset();
-        return as_command_status(write_compiled(messages.program(), request.output.c_str(), entries.size(),
-                                                [&entries](std::size_t index) { return entries.at(index); }));
+        return write_compiled(messages.program(), request.output.c_str(), entries.size(),
+                              [&entries](std::size_t index) { return entries.at(index); });
     }
     CatalogEntries entries;
     if (!collect_source_entries(messages.program(), request.input.c_str(), input, entries)) throw std::bad_alloc();
     input.bytes.reset();
-    return as_command_status(write_compiled(messages.program(), request.output.c_str(), entries));
+    return write_compiled(messages.program(), request.output.c_str(), entries);
 }
 
 }  // namespace vellix

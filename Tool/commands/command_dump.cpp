@@ -102,7 +102,10 @@ int run_dump(const Messages &messages, const Arguments &words) {
                      list ? "" : "; a catalog compiled from the dump leaves them out");
         if (!list) status = status_findings;
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return messages.trouble("cannot write the output");
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        messages.trouble("cannot write the output");
+        return status_findings;
+    }
     return status;
 }
 

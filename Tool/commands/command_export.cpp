@@ -176,7 +176,10 @@ int run_export(const Messages &messages, const Arguments &words) {
             out.write(entry);
         }
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return messages.trouble("cannot write the output");
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        messages.trouble("cannot write the output");
+        return status_findings;
+    }
     return out.status;
 }
 

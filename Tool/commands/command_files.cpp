@@ -58,10 +58,13 @@ int read_po_or_report(const Messages &messages, const std::string &path, PoFile 
 int write_output(const Messages &messages, const std::string &path, const std::string &text) {
     if (path.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
-        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? status_clean : messages.trouble("cannot write the output");
+        if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status_clean;
+        messages.trouble("cannot write the output");
+        return status_findings;
     }
-    if (!replace_file_with_text(path, text)) return messages.file_trouble(path, "cannot write");
-    return status_clean;
+    if (replace_file_with_text(path, text)) return status_clean;
+    messages.file_trouble(path, "cannot write");
+    return status_findings;
 }
 
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,

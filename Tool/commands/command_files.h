@@ -23,7 +23,7 @@ bool read_source_or_report(const Messages &messages, const std::string &path, So
 int read_po_or_report(const Messages &messages, const std::string &path, PoFile &file);
 
 // Writes `text` to standard output when `path` is empty, else replaces the file at `path` with it;
-// gives status_clean, or status_trouble after saying why it could not.
+// gives status_clean, or status_findings after saying why it could not.
 int write_output(const Messages &messages, const std::string &path, const std::string &text);
 
 // Hands a catalog's entries to `visitor`, or says why it cannot be read.

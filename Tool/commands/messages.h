@@ -9,8 +9,8 @@ namespace vellix {
 
 // The exit statuses of every command, as --help, the man page and the README state them.
 constexpr int status_clean = 0;     // done
-constexpr int status_findings = 1;  // the input has errors, or findings that fail
-constexpr int status_trouble = 2;   // a usage error, or a file that cannot be read or written
+constexpr int status_findings = 1;  // the input has errors, findings that fail, or the output cannot be written
+constexpr int status_trouble = 2;   // a usage error, or a file that cannot be read
 
 // A command's arguments, after the command's name.
 using Arguments = std::vector<std::string>;

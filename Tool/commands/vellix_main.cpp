@@ -25,7 +25,8 @@ const Command commands[] = {
      "      whole or not at all. PO keys are msgid (msgctxt, 0x04, msgid with a context), or msgctxt\n"
      "      with --keys=msgctxt or the header field X-Vellix-Keys: msgctxt. Untranslated and fuzzy\n"
      "      entries are left out (--use-fuzzy keeps fuzzy ones). Errors are FILE:LINE: error: TEXT.\n"
-     "      Exit status: 0 when CATALOG was written, 1 for any error in INPUT (nothing is written).\n"},
+     "      Exit status: 0 when CATALOG was written, 1 for any error in INPUT or a CATALOG that\n"
+     "      cannot be written (nothing is written).\n"},
     {"check", vellix::run_check,
      "  check [--strict] [--against REFERENCE] SOURCE...\n"
      "      Reports, as FILE:LINE: warning: TEXT, what the source format loses without a word:\n"
@@ -89,7 +90,7 @@ void print_help(const char *program) {
                "\n"
                "Options take values as -o FILE, -oFILE, --output=FILE or --output FILE; -- ends the\n"
                "options. Exit status of every command: 0 done; 1 the input has errors or findings that\n"
-               "fail; 2 a usage error, or a file that cannot be read or written.\n",
+               "fail, or the output cannot be written; 2 a usage error, or a file that cannot be read.\n",
                stdout);
 }
 
