@@ -181,6 +181,22 @@ TEST(Merge, EitherHeaderPutsTheKeysInMsgctxt) {
     EXPECT_EQ(shown(run.out), (std::vector<std::string>{"a|Green apple|[Roter Apfel]|fuzzy;|was Red apple"}));
 }
 
+#ifndef _WIN32
+// Where no temporary file can be made beside the translation (here its name is too long for one to
+// be made beside it), -U refuses rather than rewrite the translator's only copy in place.
+TEST(Merge, UpdateNeverRewritesTheTranslationInPlace) {
+    TempDir dir;
+    const std::string translation = dir.file(std::string(248, 'd') + ".po");
+    const std::string before = translation_header + entry("a", "Apple", "Apfel");
+    write_file(translation, before);
+    write_file(dir.file("app.pot"), template_header + entry("a", "Apple", "") + entry("b", "Banana", ""));
+    const RunResult run = run_tool({"merge", "-U", translation, dir.file("app.pot")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(translation + ": cannot write"), std::string::npos) << run.err;
+    EXPECT_EQ(text_of(translation), before);
+}
+#endif
+
 TEST(Merge, UpdatesInPlace) {
     TempDir dir;
     write_file(dir.file("de.po"), translation_header + entry("a", "Apple", "Apfel"));

@@ -278,11 +278,12 @@ bool same_file(const char *first_path, const char *second_path) {
 #endif
 }
 
-bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write) {
+bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write, Fallback fallback) {
     OutputTarget target;
     if (!inspect_output(output_path, target)) return false;
     TempFile temp;
-    if (target.in_place || !create_temp_beside(target, temp)) {
+    if (!target.in_place && !create_temp_beside(target, temp) && fallback == Fallback::refuse) return false;
+    if (target.in_place || !temp.file) {
         std::FILE *file = open_in_place(target.path);
         return file && write(file);
     }
@@ -307,7 +308,7 @@ bool replace_file_with_text(const std::string &output_path, const std::string &t
         const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
         const bool flushed = std::fflush(file) == 0;
         return std::fclose(file) == 0 && written && flushed;
-    });
+    }, Fallback::refuse);
 }
 
 }  // namespace vellix

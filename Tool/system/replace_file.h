@@ -23,12 +23,17 @@ bool same_file(const char *first_path, const char *second_path);
 // file can be made, is written in place; a FIFO without a reader fails instead of blocking. An
 // existing output that cannot be opened for writing is refused. `write` must write the whole file,
 // flush and close it, and say whether all of that succeeded. True when the file was replaced.
-bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write);
+// With `Fallback::refuse`, a regular file is never written in place: where no temporary file can be
+// made beside it, it is left as it is and the call fails.
+enum class Fallback { write_in_place, refuse };
+bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write,
+                  Fallback fallback = Fallback::write_in_place);
 
 // The same with the handle's catalog.
 bool replace_file_with_catalog(const char *output_path, const i18n *handle);
 
-// The same with `text`.
+// The same with `text`, which may be a translator's only copy of their work: never written in place
+// over a regular file, so that a failed write cannot cut it short.
 bool replace_file_with_text(const std::string &output_path, const std::string &text);
 
 }  // namespace vellix
