@@ -197,6 +197,24 @@ TEST(Merge, UpdateNeverRewritesTheTranslationInPlace) {
 }
 #endif
 
+// A translation whose rule claims more forms than any language has is refused at its header, before
+// any entry is given that many forms (it used to abort, or to write gigabytes).
+TEST(Merge, RefusesARuleWithTooManyForms) {
+    for (const char *count : {"18446744073709551615", "100000000", "101"}) {
+        SCOPED_TRACE(count);
+        TempDir dir;
+        write_file(dir.file("de.po"), std::string("msgid \"\"\nmsgstr \"Plural-Forms: nplurals=") + count +
+                                          "; plural=0;\\n\"\n" + entry("a", "Apple", "Apfel"));
+        write_file(dir.file("app.pot"), template_header + "\nmsgctxt \"n\"\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\n"
+                                                          "msgstr[0] \"\"\nmsgstr[1] \"\"\n");
+        const RunResult run = run_tool({"merge", "-o", dir.file("out.po"), dir.file("de.po"), dir.file("app.pot")});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, dir.file("de.po") + ":1: error: the header's Plural-Forms has nplurals=" + count +
+                               ", more than the 100 forms a PO file may have\n");
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.po")));
+    }
+}
+
 TEST(Merge, UpdatesInPlace) {
     TempDir dir;
     write_file(dir.file("de.po"), translation_header + entry("a", "Apple", "Apfel"));

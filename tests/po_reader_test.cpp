@@ -173,6 +173,12 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
          with(false),
          {"=Plural-Forms: nplurals=2; plural=n != 1;\n",
           "6: error: the entry has 3 plural forms, but the header's Plural-Forms (line 1) has nplurals=2"}},
+        {"more forms than a PO file may have: an error, and plural entries left out",
+         "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=5000; plural=n;\\n\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\n"
+         "msgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n",
+         with(false),
+         {"1: error: the header's Plural-Forms has nplurals=5000, more than the 100 forms a PO file may have",
+          "=Plural-Forms: nplurals=5000; plural=n;\n"}},
         {"a header rule that does not parse", "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=2; plural=n >;\\n\"\n", with(false),
          {"1: error: the header's Plural-Forms does not parse: the plural expression does not parse: the expression ends too soon",
           "=Plural-Forms: nplurals=2; plural=n >;\n"}},

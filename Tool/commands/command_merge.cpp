@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "option_reader.h"
 #include "plural_rule.h"
+#include "plural_table.h"
 #include "po_file.h"
 #include "po_keys.h"
 #include "replace_file.h"
@@ -102,6 +103,12 @@ int run_merge(const Messages &messages, const Arguments &words) {
     if (errors != 0) return status_findings;
 
     const std::size_t plural_count = PluralRule::of_header(translation.header_text().c_str()).plural_count();
+    if (plural_count > max_plural_forms) {
+        // Each plural entry would get as many empty forms: checked before any is made.
+        FindingPrinter printer{stderr, paths[0]};
+        printer.finding(error_at(translation.header.line, too_many_forms(plural_count)));
+        return status_findings;
+    }
     std::unordered_map<std::string, const PoMessage *> active, obsolete;
     for (const auto &[key, entry] : old_file.entries) active.emplace(key, entry);
     for (const auto &[key, entry] : old_file.obsolete) obsolete.emplace(key, entry);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <string>
 #include <vector>
@@ -122,6 +123,11 @@ int main(int argc, char **argv) {
     } catch (const std::bad_alloc &) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s: out of memory\n", messages.program());
+        return 1;
+    } catch (const std::exception &error) {
+        // No input may end the program with an abort: whatever was not foreseen is a message.
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: cannot go on: %s\n", messages.program(), error.what());
         return 1;
     }
 }

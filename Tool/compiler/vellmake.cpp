@@ -2,6 +2,7 @@
 #include "compile_catalog.h"
 #include "program_arguments.h"
 
+#include <exception>
 #include <new>
 #include <string>
 #include <vector>
@@ -16,5 +17,7 @@ int main(int argc, char **argv) {
     } catch (const std::bad_alloc &) {
         // Nothing partial is left: the output is replaced only by a whole catalog.
         return vellix::report(program, "out of memory");
+    } catch (const std::exception &error) {
+        return vellix::report(program, (std::string("cannot go on: ") + error.what()).c_str());
     }
 }

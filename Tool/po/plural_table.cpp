@@ -54,4 +54,9 @@ const char *plural_forms_for(std::string_view locale) {
     return find(locale.substr(0, locale.find('_')));
 }
 
+std::string too_many_forms(unsigned long count) {
+    return "the header's Plural-Forms has nplurals=" + std::to_string(count) + ", more than the " +
+           std::to_string(max_plural_forms) + " forms a PO file may have";
+}
+
 }  // namespace vellix

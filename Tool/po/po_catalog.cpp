@@ -4,6 +4,7 @@
 #include "first_definitions.h"
 #include "header_fields.h"
 #include "plural_rule.h"
+#include "plural_table.h"
 #include "po_format_check.h"
 #include "po_reader.h"
 #include "text_escape.h"
@@ -58,7 +59,7 @@ public:
             if (translated && !fuzzy) ++summary.translated;
         }
         if (!translated || (fuzzy && !options_.use_fuzzy)) return;
-        if (message.has_plural && !plural_forms_fit(message)) return;
+        if (message.has_plural && (too_many_forms_ || !plural_forms_fit(message))) return;
         if (!message.is_header()) {
             for (const Finding &finding : check_printf(message, few_numbers_)) report(finding);
         }
@@ -84,6 +85,11 @@ private:
             plural_forms_line_ = message.line;
             std::string problem;
             if (!rule_.parse(plural_forms, problem)) error(message.line, "the header's Plural-Forms does not parse: " + problem);
+            if (rule_.plural_count() > max_plural_forms) {
+                error(message.line, too_many_forms(rule_.plural_count()));
+                rule_ = PluralRule();  // the file fails: its plural entries are left out, not multiplied
+                too_many_forms_ = true;
+            }
             few_numbers_ = forms_serving_few_numbers(rule_);
         }
         if (!options_.keep_charset && !charset_is_taken_as_is(charset)) {
@@ -139,6 +145,7 @@ private:
     std::uint64_t plural_forms_line_ = 0;  // the header's line, when it has a Plural-Forms field
     std::vector<bool> few_numbers_ = forms_serving_few_numbers(rule_);
     bool keys_by_context_ = false;
+    bool too_many_forms_ = false;  // the header's rule has more forms than a PO file may have
     std::string key_;  // the key being made, kept to reuse its memory
     std::size_t key_hash_ = 0;
     bool key_ready_ = false;  // key_ and key_hash_ belong to the entry being read
