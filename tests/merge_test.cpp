@@ -215,6 +215,21 @@ TEST(Merge, RefusesARuleWithTooManyForms) {
     }
 }
 
+// An obsolete entry with a slip is an error at its line, as any other entry: -U never drops it.
+TEST(Merge, AnObsoleteEntryThatDoesNotParseIsAnError) {
+    TempDir dir;
+    const std::string before = translation_header + entry("a", "Apple", "Apfel") + "\n#~ msgctxt \"c\"\n#~ msgid \"Cherry\n#~ msgstr \"Kirsche\"\n";
+    write_file(dir.file("de.po"), before);
+    write_file(dir.file("app.pot"), template_header + entry("a", "Apple", ""));
+    const RunResult run = run_tool({"merge", "-U", dir.file("de.po"), dir.file("app.pot")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, dir.file("de.po") + ":13: error: unterminated string\n");
+    EXPECT_EQ(text_of(dir.file("de.po")), before);
+    const RunResult compile = run_tool({"compile", "-o", dir.file("de.18c"), dir.file("de.po")});
+    EXPECT_EQ(compile.status, 1);
+    EXPECT_EQ(compile.err, run.err);
+}
+
 TEST(Merge, UpdatesInPlace) {
     TempDir dir;
     write_file(dir.file("de.po"), translation_header + entry("a", "Apple", "Apfel"));

@@ -266,11 +266,12 @@ bool PoMessage::has_flag(std::string_view flag) const {
 void read_po(const char *bytes, std::size_t size, PoSink &sink) {
     std::string_view text(bytes, size);
     if (starts_with_byte_order_mark(bytes, size)) text.remove_prefix(3);
-    // Obsolete entries go to the sink's obsolete(), their errors nowhere.
+    // Obsolete entries go to the sink's obsolete(); their errors are errors like any other, so that
+    // no entry is dropped without a word.
     struct ObsoleteSink : PoSink {
         explicit ObsoleteSink(PoSink &sink) : sink_(sink) {}
         void message(const PoMessage &message) override { sink_.obsolete(message); }
-        void syntax_error(std::uint64_t, const std::string &) override {}
+        void syntax_error(std::uint64_t line, const std::string &text) override { sink_.syntax_error(line, text); }
         PoSink &sink_;
     } obsolete_sink{sink};
     PoParser obsolete{obsolete_sink, nullptr};

@@ -44,7 +44,7 @@ public:
     // that message() will need.
     virtual void identified(const PoMessage & /*message*/) {}
     // An obsolete entry ("#~" lines), which compiling ignores and merging may bring back; its
-    // syntax errors are not reported.
+    // syntax errors go to syntax_error() as any other entry's.
     virtual void obsolete(const PoMessage & /*message*/) {}
     // A syntax error; the entry it is in is not handed on.
     virtual void syntax_error(std::uint64_t line, const std::string &text) = 0;
