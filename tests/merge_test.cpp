@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -73,6 +74,23 @@ TEST(Init, StartsATranslationForTheLanguage) {
     const RunResult unknown = run_tool({"init", "--locale=xx", "-o", dir.file("xx.po"), dir.file("app.pot")});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_NE(unknown.err.find("Plural-Forms: nplurals=N; plural=EXPRESSION;"), std::string::npos) << unknown.err;
+}
+
+// Two inits of one translation at once: one creates it, the other says it exists; never both.
+TEST(Init, OfTwoAtOnceOneCreatesTheFile) {
+    TempDir dir;
+    write_file(dir.file("app.pot"), template_header + entry("k", "Text", ""));
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        const std::string output = dir.file("de" + std::to_string(round) + ".po");
+        RunResult first, second;
+        std::thread other([&] { second = run_tool({"init", "--locale=de", "-o", output, dir.file("app.pot")}); });
+        first = run_tool({"init", "--locale=de", "-o", output, dir.file("app.pot")});
+        other.join();
+        EXPECT_EQ((first.status == 0) + (second.status == 0), 1) << first.err << second.err;
+        EXPECT_NE((first.err + second.err).find("it exists already"), std::string::npos);
+        EXPECT_EQ(shown(text_of(output)), std::vector<std::string>{"k|Text|[]|"});
+    }
 }
 
 struct MergeRow {

@@ -31,11 +31,15 @@ int run_init(const Messages &messages, const Arguments &words) {
     if (line.operands.size() > 1) return messages.usage_error("init: give exactly one TEMPLATE");
     const std::string &template_path = line.operands[0];
     if (output.empty()) output = locale + ".po";
-    // A translation holds a translator's work: init never replaces one.
-    if (std::FILE *existing = open_file(output.c_str(), "rb")) {
-        std::fclose(existing);
+    // A translation holds a translator's work: init never replaces one (checked first for a quick
+    // answer, and again when the file is created, for an init running at the same time).
+    const auto exists = [&messages, &output] {
         messages.file_trouble(output, "it exists already; vellix merge brings it up to date");
         return status_findings;
+    };
+    if (std::FILE *existing = open_file(output.c_str(), "rb")) {
+        std::fclose(existing);
+        return exists();
     }
     PoFile file;
     if (const int status = read_po_or_report(messages, template_path, file); status != status_clean) return status;
@@ -62,7 +66,11 @@ int run_init(const Messages &messages, const Arguments &words) {
         entry.translations.assign(entry.has_plural ? parsed.plural_count() : 1, std::string());
     }
     file.obsolete.clear();
-    if (const int status = write_output(messages, output, po_file_text(file)); status != status_clean) return status;
+    switch (create_file_with_text(output, po_file_text(file))) {
+    case Creation::created: break;
+    case Creation::exists: return exists();
+    case Creation::failed: messages.file_trouble(output, "cannot write"); return status_findings;
+    }
     if (!rule) {
         messages.trouble("no plural rule is known for the language of '" + locale + "': " + output +
                          " is written without one; add a line \"Plural-Forms: nplurals=N; plural=EXPRESSION;\" to its header "

@@ -3,6 +3,7 @@
 #include "catalog_writer.h"
 #include "file_system.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -263,6 +264,27 @@ bool rename_over(const std::string &from, const std::string &to) { return rename
 
 #endif
 
+// Puts the finished temporary file at `to` unless a file is there already.
+Creation move_into_place(const std::string &from, const std::string &to) {
+#ifdef _WIN32
+    if (MoveFileExW(wide_path(from.c_str()).c_str(), wide_path(to.c_str()).c_str(), MOVEFILE_WRITE_THROUGH)) return Creation::created;
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Creation::exists : Creation::failed;
+#else
+    // A link never replaces its target; the temporary name goes once the file has its own.
+    if (link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return Creation::created;
+    }
+    if (errno == EEXIST) return Creation::exists;
+    // A file system without links (FAT, some network shares): create the name exclusively.
+    const int descriptor = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) return errno == EEXIST ? Creation::exists : Creation::failed;
+    close(descriptor);
+    return rename(from.c_str(), to.c_str()) == 0 ? Creation::created : Creation::failed;
+#endif
+}
+
 }  // namespace
 
 bool same_file(const char *first_path, const char *second_path) {
@@ -297,6 +319,23 @@ bool replace_file(const char *output_path, const std::function<bool(std::FILE *)
     }
     remove_file(temp.path);
     return false;
+}
+
+Creation create_file_with_text(const std::string &path, const std::string &text) {
+    OutputTarget target;
+    target.path = path;
+    inspect_output(path.c_str(), target);  // for the new file's permissions
+    TempFile temp;
+    if (!create_temp_beside(target, temp)) return Creation::failed;
+    const int sync_descriptor = duplicate_descriptor(temp.file);
+    const bool written = std::fwrite(text.data(), 1, text.size(), temp.file) == text.size();
+    const bool flushed = std::fflush(temp.file) == 0;
+    const bool closed = std::fclose(temp.file) == 0;
+    const bool synced = sync_descriptor >= 0 && sync_and_close(sync_descriptor);
+    const Creation created = written && flushed && closed && synced ? move_into_place(temp.path, path) : Creation::failed;
+    if (created != Creation::created) remove_file(temp.path);
+    if (created == Creation::created) sync_directory(directory_of(path));
+    return created;
 }
 
 bool replace_file_with_catalog(const char *output_path, const i18n *handle) {

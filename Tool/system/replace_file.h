@@ -36,6 +36,12 @@ bool replace_file_with_catalog(const char *output_path, const i18n *handle);
 // over a regular file, so that a failed write cannot cut it short.
 bool replace_file_with_text(const std::string &output_path, const std::string &text);
 
+// Creates the file at `path` holding `text`, whole or not at all, only if no file is there: of two
+// processes creating one file at once, one gets `exists`. The file is written, synced and then
+// linked (moved, on Windows) into place without replacing anything.
+enum class Creation { created, exists, failed };
+Creation create_file_with_text(const std::string &path, const std::string &text);
+
 }  // namespace vellix
 
 #endif
