@@ -248,6 +248,27 @@ TEST(Merge, AnObsoleteEntryThatDoesNotParseIsAnError) {
     EXPECT_EQ(compile.err, run.err);
 }
 
+#ifndef _WIN32
+// Past the file-size limit a write fails like any other: a message, status 1, the translation as it
+// was and no temporary file left (the limit used to kill merge with SIGXFSZ).
+TEST(Merge, AFileSizeLimitIsAFailedWrite) {
+    TempDir dir;
+    std::string big;
+    for (int i = 0; i < 200; ++i) big += entry("k" + std::to_string(i), "A text long enough to pass the limit", "Ein Text");
+    write_file(dir.file("de.po"), translation_header + big);
+    write_file(dir.file("app.pot"), template_header + big);
+    const std::string before = text_of(dir.file("de.po"));
+    const RunResult run = vellix_test::run_program(
+        "/bin/sh", {"sh", "-c", "ulimit -f 4 && exec \"$0\" merge -U \"$1\" \"$2\"", vellix_tool, dir.file("de.po"), dir.file("app.pot")});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find(dir.file("de.po") + ": cannot write"), std::string::npos) << run.err;
+    EXPECT_EQ(text_of(dir.file("de.po")), before);
+    for (const auto &file : std::filesystem::directory_iterator(dir.path())) {
+        EXPECT_EQ(file.path().filename().string().front() == '.', false) << "left behind: " << file.path();
+    }
+}
+#endif
+
 TEST(Merge, UpdatesInPlace) {
     TempDir dir;
     write_file(dir.file("de.po"), translation_header + entry("a", "Apple", "Apfel"));

@@ -1,6 +1,7 @@
 // vellix COMMAND ...: checks catalog sources and inspects compiled catalogs. The table below lists
 // the commands; each lives in its own command_NAME.cpp.
 #include "commands.h"
+#include "process_setup.h"
 #include "program_arguments.h"
 #include "vellix.h"
 
@@ -118,6 +119,7 @@ int run_vellix(const vellix::Messages &messages, const std::vector<std::string> 
 int main(int argc, char **argv) {
     const std::vector<std::string> words = vellix::program_arguments(argc, argv);
     const vellix::Messages messages{vellix::program_name(words, "vellix")};
+    vellix::fail_writes_past_the_size_limit();
     try {
         return run_vellix(messages, words);
     } catch (const std::bad_alloc &) {

@@ -1,5 +1,6 @@
 // vellmake OUTPUT SOURCE: compiles a catalog source into a catalog file.
 #include "compile_catalog.h"
+#include "process_setup.h"
 #include "program_arguments.h"
 
 #include <exception>
@@ -10,6 +11,7 @@
 int main(int argc, char **argv) {
     const std::vector<std::string> arguments = vellix::program_arguments(argc, argv);
     const char *program = vellix::program_name(arguments, "vellmake");
+    vellix::fail_writes_past_the_size_limit();
     try {
         if (arguments.size() < 3) return vellix::report(program, "not enough arguments");
         // Any further arguments are ignored.
