@@ -38,11 +38,16 @@ inline std::uint64_t hash_key(const char *bytes, std::size_t length, std::uint64
     return fold_multiply(tail ^ hash ^ hash_mix_a, seed ^ hash_mix_b ^ length);
 }
 
-// A seed that differs between processes and between tables, without global state: the addresses of
-// `table` and of the stack, which address-space randomization moves.
+// A random number from the operating system's random source, drawn once per process and the same
+// ever after; 0 where there is none. Safe to call from several threads at once.
+std::uint64_t process_random_seed();
+
+// A seed that differs between processes and between tables: the process's random number, mixed
+// with the addresses of `table` and of the stack (which alone still differ where address-space
+// randomization works, should the random source fail).
 inline std::uint64_t hash_seed_for(const void *table) {
     const int on_stack = 0;
-    return fold_multiply(reinterpret_cast<std::uintptr_t>(table) ^ hash_mix_a,
+    return fold_multiply(reinterpret_cast<std::uintptr_t>(table) ^ process_random_seed() ^ hash_mix_a,
                          reinterpret_cast<std::uintptr_t>(&on_stack) ^ hash_mix_b);
 }
 

@@ -1,6 +1,7 @@
 // The optional key index gives exactly the answers of vellix_get.
 #include "catalog_search.h"
 #include "catalog_table.h"
+#include "key_hash.h"
 #include "vellix_index_internal.h"
 #include "loaded_catalog.h"
 #include "test_support.h"
@@ -187,6 +188,14 @@ TEST(CatalogIndex, KeysMadeToCollideStillSpread) {
     for (std::size_t i = 0; i < keys.size(); i += 97) {
         EXPECT_EQ(vellix_index_get(index.get(), keys[i].c_str(), nullptr), vellix_get(handle.get(), keys[i].c_str(), nullptr));
     }
+}
+
+// The index's seed comes from the system's random source, once per process: without address-space
+// randomization (under Wine, or setarch -R) the addresses alone gave every run the same seed.
+TEST(IndexSeed, DrawnFromTheSystemOncePerProcess) {
+    const std::uint64_t seed = vellix::process_random_seed();
+    EXPECT_NE(seed, 0u);
+    EXPECT_EQ(vellix::process_random_seed(), seed);
 }
 
 }  // namespace
