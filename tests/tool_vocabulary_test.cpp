@@ -4,6 +4,7 @@
 #include "finding_printer.h"
 #include "first_definitions.h"
 #include "po_keys.h"
+#include "utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,26 @@ vellix::PoMessage message(bool has_context, const char *context, const char *id)
     entry.context = context;
     entry.id = id;
     return entry;
+}
+
+TEST(Utf8, OnlyWhatPoFilesMayHold) {
+    const std::pair<std::string, bool> rows[] = {
+        {"plain ASCII", true},
+        {"gr\xC3\xB6\xC3\x9F" "er \xE6\x97\xA5 \xF0\x9F\x98\x80", true},
+        {"\xF4\x8F\xBF\xBF", true},        // U+10FFFF, the last
+        {"\xF4\x90\x80\x80", false},       // past it
+        {"\xED\xA0\x80", false},             // a surrogate half, from \uD800
+        {"\xC0\xAF", false},                  // an overlong '/'
+        {"\xE0\x80\xAF", false},             // another
+        {"\xC3", false},                       // cut short
+        {"\xC3\x28", false},                  // a continuation missing
+        {"\x80", false},                       // a continuation alone
+        {"\xFF", false},
+    };
+    for (const auto &[text, valid] : rows) {
+        SCOPED_TRACE(vellix::escaped(text));
+        EXPECT_EQ(vellix::is_valid_utf8(text), valid);
+    }
 }
 
 TEST(PoKeys, OneRuleForEveryCommand) {

@@ -7,6 +7,7 @@
 #include "po_writer.h"
 #include "printf_format.h"
 #include "text_escape.h"
+#include "utf8.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -80,6 +81,17 @@ public:
         if (!text || !text->is_literal) finding(call.line, "warning", "the text is not a string literal; the entry's msgid is empty");
         if (keyword.plural && (!plural || !plural->is_literal)) {
             finding(call.line, "warning", "the plural text is not a string literal; the entry's msgid_plural is empty");
+        }
+        // What a PO file cannot hold would make a template that no tool reads back.
+        for (const CallArgument *argument : {key, text, plural}) {
+            if (!argument || !argument->is_literal) continue;
+            const char *problem = argument->text.find('\0') != std::string::npos ? "holds a NUL byte"
+                                  : !is_valid_utf8(argument->text)               ? "is not valid UTF-8"
+                                                                                  : nullptr;
+            if (problem) {
+                return finding(argument->line, "warning", std::string("a string literal of the call ") + problem +
+                                                               ", which a PO file cannot hold; the call is skipped");
+            }
         }
         Extracted candidate;
         candidate.key = key->text;
