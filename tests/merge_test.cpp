@@ -218,7 +218,11 @@ TEST(Merge, UpdateNeverRewritesTheTranslationInPlace) {
 // A translation whose rule claims more forms than any language has is refused at its header, before
 // any entry is given that many forms (it used to abort, or to write gigabytes).
 TEST(Merge, RefusesARuleWithTooManyForms) {
-    for (const char *count : {"18446744073709551615", "100000000", "101"}) {
+    std::vector<std::string> counts{"100000000", "101"};
+    // The largest number a rule may hold, where unsigned long has 64 bits (not on Windows, where it
+    // does not parse at all and merge takes the default rule).
+    if (sizeof(unsigned long) == 8) counts.push_back("18446744073709551615");
+    for (const std::string &count : counts) {
         SCOPED_TRACE(count);
         TempDir dir;
         write_file(dir.file("de.po"), std::string("msgid \"\"\nmsgstr \"Plural-Forms: nplurals=") + count +
