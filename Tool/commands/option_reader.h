@@ -11,7 +11,7 @@
 
 namespace vellix {
 
-struct OptionSpec {
+struct KnownOption {
     char short_name;         // '\0' for none
     const char *long_name;   // without "--"; every option has one
     const char *value_name;  // what the option takes, with its article ("an OUTPUT"); null for a flag
@@ -28,10 +28,10 @@ struct CommandLine {
     std::vector<std::string> operands;
 };
 
-// Reads `words` (the arguments after the command's name) by `specs`. On a usage error prints
+// Reads `words` (the arguments after the command's name) by `known_options`. On a usage error prints
 // "vellix: COMMAND: PROBLEM" and a pointer to --help, and gives false.
 bool read_command_line(const Messages &messages, const char *command, const Arguments &words,
-                       const std::vector<OptionSpec> &specs, CommandLine &line);
+                       const std::vector<KnownOption> &known_options, CommandLine &line);
 
 }  // namespace vellix
 
