@@ -1,6 +1,6 @@
 #include "loaded_catalog.h"
 
-#include "vellix_index_internal.h"
+#include "index_layout.h"
 #include "plural_rule.h"
 
 #include <cstdlib>

@@ -1,12 +1,10 @@
 #include "vellix_index.h"
 
-#include "vellix_index_internal.h"
-#include "catalog_table.h"
-#include "key_hash.h"
 #include "catalog_format.h"
+#include "catalog_table.h"
+#include "index_layout.h"
 #include "plural_rule.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,14 +12,8 @@
 
 namespace {
 
-// One slot of the open-addressing table: part of the key's hash, so that most misses never touch a
-// key's bytes, and the entry's position plus one (0 marks an empty slot).
-struct Slot {
-    std::uint32_t hash_tag;
-    std::uint32_t entry_plus_one;
-};
-
-std::uint64_t key_hash_of(const char *key, std::uint64_t seed) { return vellix::hash_key(key, std::strlen(key), seed); }
+using vellix::IndexSlot;
+using vellix::key_hash_of;
 
 // The header entry's text by a walk: vellix_get on a loaded handle would ask for this very index.
 const char *header_of(const i18n *handle) {
@@ -34,20 +26,6 @@ const char *header_of(const i18n *handle) {
 
 }  // namespace
 
-// The record and its table are one allocation: the slots follow the record.
-struct vellix_index {
-    const i18n *handle;   // its arrays are read at each lookup, so that appending keeps them valid
-    std::size_t entries;  // how many of the handle's entries are indexed
-    std::size_t mask;     // slots - 1; the slot count is a power of two
-    std::uint64_t seed;
-    const char *header;        // the header entry's text when the index was built, or null
-    vellix::PluralRule *rule;  // its plural rule, parsed at build; owned
-
-    Slot *slots() { return reinterpret_cast<Slot *>(this + 1); }
-    const Slot *slots() const { return reinterpret_cast<const Slot *>(this + 1); }
-};
-static_assert(sizeof(vellix_index) % alignof(Slot) == 0, "the slots follow the record aligned");
-
 extern "C" {
 
 vellix_index *vellix_index_build(const i18n *handle) {
@@ -57,8 +35,8 @@ vellix_index *vellix_index_build(const i18n *handle) {
     // At most half full, so that a miss soon meets an empty slot.
     std::size_t slot_count = 2;
     while (slot_count < 2 * entry_count) slot_count *= 2;
-    if (slot_count > (SIZE_MAX - sizeof(vellix_index)) / sizeof(Slot)) return nullptr;
-    const std::size_t bytes = sizeof(vellix_index) + slot_count * sizeof(Slot);
+    if (slot_count > (SIZE_MAX - sizeof(vellix_index)) / sizeof(IndexSlot)) return nullptr;
+    const std::size_t bytes = sizeof(vellix_index) + slot_count * sizeof(IndexSlot);
     auto *index = static_cast<vellix_index *>(std::calloc(1, bytes));
     if (!index) return nullptr;
     index->handle = handle;
@@ -90,9 +68,9 @@ vellix_index *vellix_index_build(const i18n *handle) {
         const std::uint64_t hash = hashes[entry % batch];
         const auto tag = static_cast<std::uint32_t>(hash >> 32);
         for (std::size_t slot = hash & index->mask;; slot = (slot + 1) & index->mask) {
-            Slot &candidate = index->slots()[slot];
+            IndexSlot &candidate = index->slots()[slot];
             if (candidate.entry_plus_one == 0) {
-                candidate = Slot{tag, static_cast<std::uint32_t>(entry + 1)};
+                candidate = IndexSlot{tag, static_cast<std::uint32_t>(entry + 1)};
                 break;
             }
             // A later duplicate is never found by vellix_get either: keep the first.
@@ -108,7 +86,7 @@ const char *vellix_index_get(const vellix_index *index, const char *key, const c
     const auto tag = static_cast<std::uint32_t>(hash >> 32);
     char *const *keys = index->handle->index;
     for (std::size_t slot = hash & index->mask;; slot = (slot + 1) & index->mask) {
-        const Slot &candidate = index->slots()[slot];
+        const IndexSlot &candidate = index->slots()[slot];
         if (candidate.entry_plus_one == 0) return fallback;
         const std::size_t entry = candidate.entry_plus_one - 1;
         if (candidate.hash_tag == tag && std::strcmp(keys[entry], key) == 0) return index->handle->handles[entry];
@@ -135,24 +113,3 @@ void vellix_index_free(vellix_index *index) {
 }
 
 }  // extern "C"
-
-namespace vellix {
-
-std::size_t indexed_entries(const vellix_index *index) { return index->entries; }
-
-const PluralRule *plural_rule_of(const vellix_index *index, const char *header) {
-    return index->header == header ? index->rule : nullptr;
-}
-
-std::size_t longest_probe(const vellix_index *index) {
-    std::size_t longest = 0;
-    for (std::size_t slot = 0; slot <= index->mask; ++slot) {
-        const Slot &occupant = index->slots()[slot];
-        if (occupant.entry_plus_one == 0) continue;
-        const std::size_t home = key_hash_of(index->handle->index[occupant.entry_plus_one - 1], index->seed) & index->mask;
-        longest = std::max(longest, ((slot - home) & index->mask) + 1);
-    }
-    return longest;
-}
-
-}  // namespace vellix

@@ -2,7 +2,7 @@
 #include "catalog_search.h"
 #include "catalog_table.h"
 #include "key_hash.h"
-#include "vellix_index_internal.h"
+#include "index_layout.h"
 #include "loaded_catalog.h"
 #include "test_support.h"
 #include "vellix.h"
