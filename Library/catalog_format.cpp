@@ -1,6 +1,6 @@
 #include "catalog_format.h"
 
-#include <limits>
+#include "decimal_number.h"
 
 namespace vellix {
 
@@ -15,14 +15,8 @@ bool split_plural_form_key(std::string_view key, std::string_view &base, unsigne
     const std::size_t mark = key.rfind("\n#");
     if (mark == std::string_view::npos) return false;
     const std::string_view digits = key.substr(mark + 2);
-    if (digits.empty() || digits.front() == '0') return false;
-    form = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') return false;
-        const unsigned long digit = static_cast<unsigned long>(c - '0');
-        if (form > (std::numeric_limits<unsigned long>::max() - digit) / 10) return false;
-        form = form * 10 + digit;
-    }
+    std::size_t at = 0;
+    if (digits.empty() || digits.front() == '0' || !read_decimal(digits, at, form) || at != digits.size()) return false;
     base = key.substr(0, mark);
     return true;
 }

@@ -6,12 +6,6 @@
 namespace vellix {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    return text;
-}
-
 // Hands each line of the header to `visit` until it returns true; gives whether one did.
 template <class Visit>
 bool each_line(std::string_view header, Visit visit) {
@@ -33,6 +27,12 @@ bool is_field(std::string_view line, std::string_view name, std::string_view &va
 }
 
 }  // namespace
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+    return text;
+}
 
 bool same_name(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

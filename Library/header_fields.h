@@ -8,6 +8,9 @@
 
 namespace vellix {
 
+// The text without the white space around it, as field values are read.
+std::string_view trimmed(std::string_view text);
+
 // Whether two names are the same but for the case of ASCII letters, as field names are matched.
 bool same_name(std::string_view a, std::string_view b);
 

@@ -1,10 +1,10 @@
 #include "plural_rule.h"
 
+#include "decimal_number.h"
 #include "header_fields.h"
 
 #include <algorithm>
 #include <cctype>
-#include <limits>
 
 namespace vellix {
 namespace {
@@ -12,25 +12,6 @@ namespace {
 constexpr std::size_t max_nesting = 200;     // parentheses, '!' and '?:' inside each other
 constexpr std::size_t max_stack = 512;       // values a program may hold at once
 constexpr std::size_t max_rule_length = 4096;
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    return text;
-}
-
-// An unsigned decimal number that fits an unsigned long; false otherwise.
-bool read_number(std::string_view text, std::size_t &at, unsigned long &value) {
-    const std::size_t start = at;
-    value = 0;
-    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
-        const unsigned long digit = static_cast<unsigned long>(text[at] - '0');
-        if (value > (std::numeric_limits<unsigned long>::max() - digit) / 10) return false;
-        value = value * 10 + digit;
-        ++at;
-    }
-    return at != start;
-}
 
 }  // namespace
 
@@ -217,7 +198,7 @@ private:
         }
         unsigned long value = 0;
         const std::size_t start = at_;
-        if (read_number(text_, at_, value)) {
+        if (read_decimal(text_, at_, value)) {
             emit(Op::push_value, value);
             push();
             return depth_ <= max_stack || fail("the expression is too large");
@@ -263,7 +244,7 @@ bool PluralRule::parse(std::string_view plural_forms, std::string &problem) {
         if (same_name(name, "nplurals")) {
             std::size_t at = 0;
             unsigned long count = 0;
-            if (!read_number(value, at, count) || at != value.size() || count == 0) {
+            if (!read_decimal(value, at, count) || at != value.size() || count == 0) {
                 return failed("nplurals must be a number of 1 or more");
             }
             plural_count_ = count;
