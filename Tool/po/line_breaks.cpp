@@ -46,12 +46,6 @@ BreakClass cjk_class(std::uint32_t code_point) {
     return small_kana ? BreakClass::NS : BreakClass::ID;
 }
 
-bool is_wide(std::uint32_t code_point) {
-    return (code_point >= 0x1100 && code_point <= 0x115F) || (code_point >= 0x2E80 && code_point <= 0xA4CF) ||
-           (code_point >= 0xAC00 && code_point <= 0xD7A3) || (code_point >= 0xF900 && code_point <= 0xFAFF) ||
-           (code_point >= 0xFE30 && code_point <= 0xFE4F) || (code_point >= 0xFF00 && code_point <= 0xFF60) ||
-           (code_point >= 0xFFE0 && code_point <= 0xFFE6) || (code_point >= 0x20000 && code_point <= 0x3FFFD);
-}
 
 bool is_one_of(BreakClass value, std::initializer_list<BreakClass> classes) {
     for (const BreakClass candidate : classes) {
@@ -61,6 +55,13 @@ bool is_one_of(BreakClass value, std::initializer_list<BreakClass> classes) {
 }
 
 }  // namespace
+
+bool is_wide(std::uint32_t code_point) {
+    return (code_point >= 0x1100 && code_point <= 0x115F) || (code_point >= 0x2E80 && code_point <= 0xA4CF) ||
+           (code_point >= 0xAC00 && code_point <= 0xD7A3) || (code_point >= 0xF900 && code_point <= 0xFAFF) ||
+           (code_point >= 0xFE30 && code_point <= 0xFE4F) || (code_point >= 0xFF00 && code_point <= 0xFF60) ||
+           (code_point >= 0xFFE0 && code_point <= 0xFFE6) || (code_point >= 0x20000 && code_point <= 0x3FFFD);
+}
 
 BreakClass break_class(std::uint32_t code_point) {
     if (code_point < 0x80) return ascii_class(static_cast<char>(code_point));

@@ -17,6 +17,10 @@ enum class BreakClass : std::uint8_t { AL, NU, SP, LF, GL, OP, OW, CL, CP, QU, Q
 
 BreakClass break_class(std::uint32_t code_point);
 
+// Whether a code point is East Asian wide or full-width: two columns on a terminal, as gettext's tools
+// count them when they wrap, and a CJK character for breaking.
+bool is_wide(std::uint32_t code_point);
+
 // Whether a line may break between a character of class `before` and one of class `after` right
 // after it.
 bool may_break_between(BreakClass before, BreakClass after);

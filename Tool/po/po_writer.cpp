@@ -12,15 +12,8 @@ namespace {
 
 constexpr std::size_t page_width = 79;
 
-// The columns a code point takes on a terminal: two for East Asian wide and full-width ones, as
-// gettext's tools count them when they wrap.
-std::size_t columns_of(std::uint32_t code_point) {
-    const bool wide = (code_point >= 0x1100 && code_point <= 0x115F) || (code_point >= 0x2E80 && code_point <= 0xA4CF) ||
-                      (code_point >= 0xAC00 && code_point <= 0xD7A3) || (code_point >= 0xF900 && code_point <= 0xFAFF) ||
-                      (code_point >= 0xFE30 && code_point <= 0xFE4F) || (code_point >= 0xFF00 && code_point <= 0xFF60) ||
-                      (code_point >= 0xFFE0 && code_point <= 0xFFE6) || (code_point >= 0x20000 && code_point <= 0x3FFFD);
-    return wide ? 2 : 1;
-}
+// The columns a code point takes on a terminal.
+std::size_t columns_of(std::uint32_t code_point) { return is_wide(code_point) ? 2 : 1; }
 
 // The length of the UTF-8 sequence that starts at text[at] (1 for a byte that starts none), and its
 // code point.
