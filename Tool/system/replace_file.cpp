@@ -264,6 +264,21 @@ bool rename_over(const std::string &from, const std::string &to) { return rename
 
 #endif
 
+// Has `write` write the temporary file and close it, then syncs it through a second descriptor that
+// outlives the stream; true when all of that succeeded.
+bool write_and_sync(TempFile &temp, const std::function<bool(std::FILE *)> &write) {
+    const int sync_descriptor = duplicate_descriptor(temp.file);
+    const bool written = write(temp.file);
+    return sync_descriptor >= 0 && sync_and_close(sync_descriptor) && written;
+}
+
+// Writes `text` to the stream, flushes and closes it; true when all of that succeeded.
+bool write_text(std::FILE *file, const std::string &text) {
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool flushed = std::fflush(file) == 0;
+    return std::fclose(file) == 0 && written && flushed;
+}
+
 // Puts the finished temporary file at `to` unless a file is there already.
 Creation move_into_place(const std::string &from, const std::string &to) {
 #ifdef _WIN32
@@ -309,11 +324,7 @@ bool replace_file(const char *output_path, const std::function<bool(std::FILE *)
         std::FILE *file = open_in_place(target.path);
         return file && write(file);
     }
-    // `write` closes the stream; a second descriptor of the file outlives it for the sync.
-    const int sync_descriptor = duplicate_descriptor(temp.file);
-    const bool written = write(temp.file);
-    const bool synced = sync_descriptor >= 0 && sync_and_close(sync_descriptor);
-    if (written && synced && rename_over(temp.path, target.path)) {
+    if (write_and_sync(temp, write) && rename_over(temp.path, target.path)) {
         sync_directory(directory_of(target.path));
         return true;
     }
@@ -323,16 +334,11 @@ bool replace_file(const char *output_path, const std::function<bool(std::FILE *)
 
 Creation create_file_with_text(const std::string &path, const std::string &text) {
     OutputTarget target;
-    target.path = path;
-    inspect_output(path.c_str(), target);  // for the new file's permissions
+    inspect_output(path.c_str(), target);  // where the temporary file goes, and the new file's permissions
     TempFile temp;
     if (!create_temp_beside(target, temp)) return Creation::failed;
-    const int sync_descriptor = duplicate_descriptor(temp.file);
-    const bool written = std::fwrite(text.data(), 1, text.size(), temp.file) == text.size();
-    const bool flushed = std::fflush(temp.file) == 0;
-    const bool closed = std::fclose(temp.file) == 0;
-    const bool synced = sync_descriptor >= 0 && sync_and_close(sync_descriptor);
-    const Creation created = written && flushed && closed && synced ? move_into_place(temp.path, path) : Creation::failed;
+    const auto write = [&text](std::FILE *file) { return write_text(file, text); };
+    const Creation created = write_and_sync(temp, write) ? move_into_place(temp.path, path) : Creation::failed;
     if (created != Creation::created) remove_file(temp.path);
     if (created == Creation::created) sync_directory(directory_of(path));
     return created;
@@ -343,11 +349,7 @@ bool replace_file_with_catalog(const char *output_path, const i18n *handle) {
 }
 
 bool replace_file_with_text(const std::string &output_path, const std::string &text) {
-    return replace_file(output_path.c_str(), [&text](std::FILE *file) {
-        const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-        const bool flushed = std::fflush(file) == 0;
-        return std::fclose(file) == 0 && written && flushed;
-    }, Fallback::refuse);
+    return replace_file(output_path.c_str(), [&text](std::FILE *file) { return write_text(file, text); }, Fallback::refuse);
 }
 
 }  // namespace vellix
