@@ -15,8 +15,7 @@ namespace {
 
 struct CheckRequest {
     bool strict = false;
-    bool has_reference = false;
-    std::string reference_path;
+    std::string reference_path;  // empty without --against (the option takes no empty value)
     std::vector<std::string> paths;
 };
 
@@ -78,9 +77,7 @@ int parse_request(const Messages &messages, const Arguments &words, CheckRequest
     }
     for (const GivenOption &option : line.options) {
         if (option.is("strict")) request.strict = true;
-        if (!option.is("against")) continue;
-        request.reference_path = option.value;
-        request.has_reference = true;
+        if (option.is("against")) request.reference_path = option.value;
     }
     request.paths = std::move(line.operands);
     if (request.paths.empty()) return messages.usage_error("check: no SOURCE given");
@@ -94,8 +91,9 @@ int run_check(const Messages &messages, const Arguments &words) {
     CheckRequest request;
     if (const int status = parse_request(messages, words, request); status != status_clean) return status;
     SourceKeys reference;
-    if (request.has_reference && !read_keys(messages, request.reference_path, reference)) return status_trouble;
-    const SourceKeys *against = request.has_reference ? &reference : nullptr;
+    const bool has_reference = !request.reference_path.empty();
+    if (has_reference && !read_keys(messages, request.reference_path, reference)) return status_trouble;
+    const SourceKeys *against = has_reference ? &reference : nullptr;
     int status = status_clean;
     for (const std::string &path : request.paths) {
         SourceFile file;

@@ -3,7 +3,6 @@
 #include "commands.h"
 #include "option_reader.h"
 #include "catalog_format.h"
-#include "plural_rule.h"
 #include "text_escape.h"
 
 #include <cstdint>

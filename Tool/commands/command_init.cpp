@@ -48,8 +48,7 @@ int run_init(const Messages &messages, const Arguments &words) {
     if (report_keyless_entries(file, file.keys_in_context(), printer) != 0) return status_findings;
 
     const char *rule = plural_forms_for(locale);
-    std::string header = file.has_header && !file.header.translations.empty() ? file.header.translations.front() : std::string();
-    header = with_header_field(header, "Language", locale);
+    std::string header = with_header_field(file.header_text(), "Language", locale);
     header = with_header_field(header, "Content-Type", "text/plain; charset=UTF-8");
     if (rule) header = with_header_field(header, "Plural-Forms", rule);
     file.header.has_context = false;
