@@ -124,15 +124,17 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
 
 std::string po_field(std::string_view keyword, std::string_view text, std::size_t indent, bool c_format) {
     const std::size_t width = page_width - std::min(indent, page_width / 2);
-    const std::vector<bool> glued = c_format ? inside_conversions(text) : std::vector<bool>();
     const std::size_t inner_newline = text.find('\n');
     const bool no_inner_newline = inner_newline == std::string_view::npos || inner_newline + 1 == text.size();
-    // On the keyword's line when it fits there, or when it cannot break at all before its width.
+    // On the keyword's line when it fits there (most fields: decided without wrapping, and without
+    // reading conversions), or when it cannot break at all before its width.
+    const bool fits = no_inner_newline && keyword.size() + columns(text) + 3 <= width;
+    const std::vector<bool> glued = c_format && !fits ? inside_conversions(text) : std::vector<bool>();
     const std::size_t first_width = width > keyword.size() + 3 ? width - keyword.size() - 3 : 1;
-    const bool one_line = no_inner_newline && (keyword.size() + columns(text) + 3 <= width ||
-                                               wrapped_pieces(text, first_width, glued).size() == 1);
     std::string field(keyword);
-    if (one_line) return field + " \"" + escaped(text) + "\"\n";
+    if (fits || (no_inner_newline && wrapped_pieces(text, first_width, glued).size() == 1)) {
+        return field + " \"" + escaped(text) + "\"\n";
+    }
     field += " \"\"\n";
     for (const std::string &piece : wrapped_pieces(text, width - 2, glued)) field += "\"" + piece + "\"\n";
     return field;
