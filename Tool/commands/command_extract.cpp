@@ -66,21 +66,19 @@ public:
 
     // The calls of one file, its findings to `findings`.
     void call(const std::string &path, const FoundCall &call, const Keyword &keyword, FindingSink &findings) {
-        const auto finding = [&findings](std::uint64_t line, const char *kind, std::string text) {
-            findings.finding(std::string(kind) == "error" ? error_at(line, std::move(text)) : warning_at(line, std::move(text)));
-        };
+        const auto warn = [&findings](std::uint64_t line, std::string text) { findings.finding(warning_at(line, std::move(text))); };
         const auto argument = [&](std::size_t position) -> const CallArgument * {
             return position >= 1 && position <= call.arguments.size() ? &call.arguments[position - 1] : nullptr;
         };
         const CallArgument *key = argument(keyword.key);
         if (!key || !key->is_literal) {
-            return finding(call.line, "warning", "the key is not a string literal; the call is skipped");
+            return warn(call.line, "the key is not a string literal; the call is skipped");
         }
         const CallArgument *text = argument(keyword.text);
         const CallArgument *plural = keyword.plural ? argument(keyword.plural) : nullptr;
-        if (!text || !text->is_literal) finding(call.line, "warning", "the text is not a string literal; the entry's msgid is empty");
+        if (!text || !text->is_literal) warn(call.line, "the text is not a string literal; the entry's msgid is empty");
         if (keyword.plural && (!plural || !plural->is_literal)) {
-            finding(call.line, "warning", "the plural text is not a string literal; the entry's msgid_plural is empty");
+            warn(call.line, "the plural text is not a string literal; the entry's msgid_plural is empty");
         }
         // What a PO file cannot hold would make a template that no tool reads back.
         for (const CallArgument *argument : {key, text, plural}) {
@@ -89,7 +87,7 @@ public:
                                   : !is_valid_utf8(argument->text)               ? "is not valid UTF-8"
                                                                                   : nullptr;
             if (problem) {
-                return finding(argument->line, "warning", std::string("a string literal of the call ") + problem +
+                return warn(argument->line, std::string("a string literal of the call ") + problem +
                                                                ", which a PO file cannot hold; the call is skipped");
             }
         }
