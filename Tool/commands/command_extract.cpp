@@ -88,7 +88,7 @@ public:
                                                                                   : nullptr;
             if (problem) {
                 return warn(argument->line, std::string("a string literal of the call ") + problem +
-                                                               ", which a PO file cannot hold; the call is skipped");
+                                                ", which a PO file cannot hold; the call is skipped");
             }
         }
         Extracted candidate;

@@ -2,7 +2,6 @@
 // filled in for the language.
 #include "commands.h"
 #include "option_reader.h"
-#include "po_keys.h"
 #include "replace_file.h"
 #include "file_system.h"
 #include "header_fields.h"
@@ -45,7 +44,11 @@ int run_init(const Messages &messages, const Arguments &words) {
     if (const int status = read_po_or_report(messages, template_path, file); status != status_clean) return status;
     // A template whose entries lack their keys would start a translation that never compiles.
     FindingPrinter printer{stderr, template_path};
-    if (report_keyless_entries(file, file.keys_in_context(), printer) != 0) return status_findings;
+    std::size_t keyless = 0;
+    for (const std::vector<PoMessage> *entries : {&file.entries, &file.obsolete}) {
+        keyed_entries(*entries, file.keys_in_context(), printer, keyless);
+    }
+    if (keyless != 0) return status_findings;
 
     const char *rule = plural_forms_for(locale);
     std::string header = with_header_field(file.header_text(), "Language", locale);

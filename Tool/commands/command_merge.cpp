@@ -7,7 +7,6 @@
 #include "plural_rule.h"
 #include "plural_table.h"
 #include "po_file.h"
-#include "po_keys.h"
 #include "replace_file.h"
 
 #include <algorithm>
@@ -51,20 +50,9 @@ PoMessage merged(const PoMessage &fresh, const PoMessage *old, std::size_t plura
     return entry;
 }
 
-// Each entry with its key, in order (every entry has one: report_keyless_entries has been asked).
-std::vector<std::pair<std::string, const PoMessage *>> keyed(const std::vector<PoMessage> &entries, bool by_context) {
-    std::vector<std::pair<std::string, const PoMessage *>> keyed_entries;
-    keyed_entries.reserve(entries.size());
-    std::string key;
-    for (const PoMessage &entry : entries) {
-        if (po_entry_key(entry, by_context, key)) keyed_entries.emplace_back(key, &entry);
-    }
-    return keyed_entries;
-}
-
 struct KeyedFile {
     PoFile file;
-    std::vector<std::pair<std::string, const PoMessage *>> entries, obsolete;
+    KeyedEntries entries, obsolete;
 };
 
 }  // namespace
@@ -96,9 +84,8 @@ int run_merge(const Messages &messages, const Arguments &words) {
     std::size_t errors = 0;
     for (KeyedFile *keyed_file : {&old_file, &new_file}) {
         FindingPrinter printer{stderr, keyed_file == &old_file ? paths[0] : paths[1]};
-        errors += report_keyless_entries(keyed_file->file, by_context, printer);
-        keyed_file->entries = keyed(keyed_file->file.entries, by_context);
-        keyed_file->obsolete = keyed(keyed_file->file.obsolete, by_context);
+        keyed_file->entries = keyed_entries(keyed_file->file.entries, by_context, printer, errors);
+        keyed_file->obsolete = keyed_entries(keyed_file->file.obsolete, by_context, printer, errors);
     }
     if (errors != 0) return status_findings;
 

@@ -42,17 +42,19 @@ std::size_t read_po_file(const char *bytes, std::size_t size, PoFile &file, Find
     return reader.errors;
 }
 
-std::size_t report_keyless_entries(const PoFile &file, bool in_context, FindingSink &findings) {
-    std::size_t errors = 0;
+KeyedEntries keyed_entries(const std::vector<PoMessage> &entries, bool in_context, FindingSink &findings, std::size_t &errors) {
+    KeyedEntries keyed;
+    keyed.reserve(entries.size());
     std::string key;
-    for (const std::vector<PoMessage> *entries : {&file.entries, &file.obsolete}) {
-        for (const PoMessage &entry : *entries) {
-            if (po_entry_key(entry, in_context, key)) continue;
+    for (const PoMessage &entry : entries) {
+        if (po_entry_key(entry, in_context, key)) {
+            keyed.emplace_back(key, &entry);
+        } else {
             findings.finding(missing_context_error(entry));
             ++errors;
         }
     }
-    return errors;
+    return keyed;
 }
 
 std::string po_file_text(const PoFile &file) {

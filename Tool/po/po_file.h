@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vellix {
@@ -28,9 +29,10 @@ struct PoFile {
 // out when 0).
 std::size_t read_po_file(const char *bytes, std::size_t size, PoFile &file, FindingSink &findings);
 
-// Hands each entry (obsolete ones too) that lacks the msgctxt its key is in to `findings` as an
-// error, as compiling does; gives their number.
-std::size_t report_keyless_entries(const PoFile &file, bool in_context, FindingSink &findings);
+// Each of `entries` with its key (po_keys.h), in order; an entry that lacks the msgctxt its key is
+// in is left out and handed to `findings` as an error, as compiling does, and counted in `errors`.
+using KeyedEntries = std::vector<std::pair<std::string, const PoMessage *>>;
+KeyedEntries keyed_entries(const std::vector<PoMessage> &entries, bool in_context, FindingSink &findings, std::size_t &errors);
 
 // The file as PO text: the header, the entries, then the obsolete entries.
 std::string po_file_text(const PoFile &file);
