@@ -26,8 +26,7 @@ public:
         : stream_(stream), path_(path), reference_path_(reference_path) {}
     void finding(const Finding &finding) override;
 
-    std::size_t errors = 0;  // findings of severity error
-    std::size_t failing = 0; // findings that fail a check (errors and serious warnings)
+    std::size_t failing = 0;  // findings that fail a check (errors and serious warnings)
     std::size_t all = 0;
 
 private:
