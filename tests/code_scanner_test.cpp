@@ -40,10 +40,17 @@ TEST(CodeScanning, ReadsLiteralsAsCompilersDo) {
         {"prefixes", "f(u8\"a\", L\"b\", u\"c\", U\"d\");", {"f@1:[a]@1[b]@1[c]@1[d]@1"}},
         {"raw strings keep every byte", "f(R\"x(a \"quoted\" \\n )\" )x\");", {"f@1:[a \"quoted\" \\n )\" ]@1"}},
         {"a raw string over lines", "f(R\"(one\ntwo)\", 1);", {"f@1:[one\ntwo]@1?@2"}},
+        {"a long raw delimiter", "f(LR\"" + std::string(300, 'd') + "()" + std::string(299, 'd') + "\")" + std::string(300, 'd') + "\");",
+         {"f@1:[)" + std::string(299, 'd') + "\"]@1"}},
+        {"a raw delimiter cannot hold ')'", "f(R\"a)b(x)a)b\", \"y\");", {"f@1:?@1[y]@1"}},
+        {"nor a space: R is a name, then a string", "f(R\"a b(x\", \"y\");", {"f@1:?@1[y]@1"}},
+        {"nor a backslash", "f(R\"a\\b(x)a\\b\");\nf(\"z\");", {"f@1:?@1", "f@2:[z]@2"}},
         {"line splices", "f(\"ab\\\nc\", \"d\");\nf(\"e\");", {"f@1:[abc]@1[d]@2", "f@3:[e]@3"}},
         {"a call over lines", "f(\n  \"k\",\n  \"t\"\n  \"u\");", {"f@1:[k]@2[tu]@3"}},
         {"non-literal arguments", "f(x, \"a\" + 1, g2(\"b\"), \"c\");", {"f@1:?@1?@1?@1[c]@1"}},
         {"nested calls both found", "f(g(\"in\"), \"out\");", {"f@1:?@1[out]@1", "g@1:[in]@1"}},
+        {"calls in the order of their names", "f(\"a\", g(f(\"b\"), x), g());\ng(\"c\")",
+         {"f@1:[a]@1?@1?@1", "g@1:?@1?@1", "f@1:[b]@1", "g@1:", "g@2:[c]@2"}},
         {"brackets and braces in arguments", "f(a[1, 2], {3, 4}, \"z\");", {"f@1:?@1?@1[z]@1"}},
     };
     for (const Row &row : rows) {
@@ -62,6 +69,9 @@ TEST(CodeScanning, NeverTakesCommentsStringsOrCharactersForCalls) {
         {"the name as a variable", "int f = 3; f = f + 1; f(\"yes\");", {"f@1:[yes]@1"}},
         {"a longer name", "ff(\"no\"); f_(\"no\"); f(\"yes\");", {"f@1:[yes]@1"}},
         {"unbalanced parentheses end at the end", "f(\"a\", (", {"f@1:[a]@1?@1"}},
+        {"unclosed nested calls end at the end", "f(\"a\", g(\"b\", f(\n\"c\"",
+         {"f@1:[a]@1?@1", "g@1:[b]@1?@1", "f@1:[c]@2"}},
+        {"a stray closing bracket", "); ] f(\"a\"));", {"f@1:[a]@1"}},
         {"an unterminated string", "f(\"abc\n", {"f@1:[abc]@1"}},
         {"code under #if 0 is still read", "#if 0\nf(\"zero\");\n#endif", {"f@2:[zero]@2"}},
     };

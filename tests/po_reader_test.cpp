@@ -70,6 +70,8 @@ TEST(PoReading, DecodesEveryEscape) {
         {R"(\101\1012\7)", "AA2\x07"},
         {R"(\x41\x0041\x414\xFf)", "AA\x14\xFF"},
         {R"(\303\274)", "\xC3\xBC"},
+        {R"(a\"b\"\"c\\)", "a\"b\"\"c\\"},
+        {R"(\\\"x\"\\)", "\\\"x\"\\"},
     };
     for (const auto &[escaped, decoded] : rows) {
         SCOPED_TRACE(escaped);
@@ -95,6 +97,14 @@ TEST(PoReading, ReportsEachSyntaxErrorOnItsLine) {
          {"1: error: a string without a keyword before it", "2: id[a] str[c]"}},
         {"msgstr[N] without msgid_plural", "msgid \"a\"\nmsgstr[0] \"b\"\n", {"2: error: missing 'msgid_plural' section"}},
         {"plural forms out of order", "msgid \"a\"\nmsgid_plural \"as\"\nmsgstr[1] \"b\"\n", {"3: error: msgstr[1] out of order"}},
+        {"a NUL byte ends the reading at its line",
+         std::string("msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"c\"\nmsgstr \"x\0y\"\nmsgid \"d\"\nmsgstr \"e\"\n", 56),
+         {"1: id[a] str[b]", "5: error: a NUL byte, which PO text never holds: the file is read no further"}},
+        {"a file of NUL bytes", std::string(5000, '\0'),
+         {"1: error: a NUL byte, which PO text never holds: the file is read no further"}},
+        {"a long unknown keyword is cut short", std::string(300, 'x') + "\xC3\xA9 \"a\"\n",
+         {"1: error: keyword \"" + std::string(40, 'x') + "...\" unknown"}},
+        {"an unknown keyword's bytes are escaped", "m\x01\xC3\xA9 \"a\"\n", {"1: error: keyword \"m\\x01\\xC3\\xA9\" unknown"}},
         {"recovers at the next entry", "msgid \"a\"\nmsgstr \"\\q\"\n\"more\"\n\nmsgid \"b\"\nmsgstr \"c\"\n",
          {"2: error: invalid escape sequence '\\q'", "5: id[b] str[c]"}},
     };

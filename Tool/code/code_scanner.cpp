@@ -2,6 +2,8 @@
 
 #include "c_escape.h"
 
+#include <cstring>
+
 namespace vellix {
 namespace {
 
@@ -122,7 +124,7 @@ private:
         const char next = peek(0);
         // An encoding prefix joined to a literal makes it part of the literal.
         if (next == '"' && (name == "u8" || name == "u" || name == "U" || name == "L")) return string_token(tokens, false, start);
-        if (next == '"' && (name == "R" || name == "u8R" || name == "uR" || name == "UR" || name == "LR")) {
+        if (next == '"' && (name == "R" || name == "u8R" || name == "uR" || name == "UR" || name == "LR") && raw_delimiter_ends()) {
             return string_token(tokens, true, start);
         }
         if (next == '\'' && (name == "u8" || name == "u" || name == "U" || name == "L")) return char_literal(tokens, start);
@@ -168,12 +170,21 @@ private:
         push(tokens, TokenKind::string, std::move(value), start);
     }
 
+    // Whether the '"' at at_ opens a raw string: a delimiter of characters other than spaces, '(',
+    // ')', '\\' and '"', then '('. Otherwise the prefix is a name and the quote opens an ordinary
+    // string, as xgettext reads it. With no ')' in the delimiter, no byte of the text can start two
+    // partial matches of the closing ")DELIMITER\"", so finding it takes linear time.
+    bool raw_delimiter_ends() const {
+        for (std::size_t at = at_ + 1; at < text_.size(); ++at) {
+            const char c = text_[at];
+            if (c == '(') return true;
+            if (c == ')' || c == '\\' || c == '"' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') return false;
+        }
+        return false;
+    }
+
     void raw_string(std::string &value) {
         const std::size_t open = text_.find('(', at_ + 1);
-        if (open == std::string::npos) {
-            at_ = text_.size();
-            return;
-        }
         const std::string closing = ")" + text_.substr(at_ + 1, open - at_ - 1) + "\"";
         const std::size_t close = text_.find(closing, open + 1);
         const std::size_t stop = close == std::string::npos ? text_.size() : close;
@@ -201,61 +212,81 @@ private:
     std::vector<Token> *tokens_ = nullptr;
 };
 
-// The arguments of the call whose '(' is tokens[open]: each a run of tokens between top-level commas.
-std::vector<CallArgument> arguments_of(const std::vector<Token> &tokens, std::size_t open) {
-    std::vector<CallArgument> arguments;
-    std::size_t depth = 0;
-    std::size_t argument_start = open + 1;
-    for (std::size_t i = open + 1; i < tokens.size(); ++i) {
-        const Token &token = tokens[i];
-        const bool bracket_open = token.kind == TokenKind::other && (token.text == "(" || token.text == "[" || token.text == "{");
-        const bool bracket_close = token.kind == TokenKind::other && (token.text == ")" || token.text == "]" || token.text == "}");
-        if (bracket_open) ++depth;
-        const bool ends = (depth == 0 && token.kind == TokenKind::other && token.text == ",") || (depth == 0 && bracket_close);
-        if (ends) {
-            CallArgument argument;
-            argument.line = tokens[argument_start < i ? argument_start : i].line;
-            argument.is_literal = i == argument_start + 1 && tokens[argument_start].kind == TokenKind::string;
-            if (argument.is_literal) argument.text = tokens[argument_start].text;
-            if (i != argument_start || token.text == ",") arguments.push_back(std::move(argument));
-            argument_start = i + 1;
-            if (bracket_close) break;
-        }
-        if (bracket_close && depth > 0) --depth;
-        if (i + 1 == tokens.size() && argument_start < tokens.size()) {
-            // The code ends inside the call: what was read of the last argument still counts.
-            CallArgument argument;
-            argument.line = tokens[argument_start].line;
-            argument.is_literal = argument_start == i && tokens[argument_start].kind == TokenKind::string;
-            if (argument.is_literal) argument.text = tokens[argument_start].text;
-            arguments.push_back(std::move(argument));
-        }
-    }
-    return arguments;
+bool is_punctuation(const Token &token, const char *which) {
+    return token.kind == TokenKind::other && token.text.size() == 1 && std::strchr(which, token.text[0]);
 }
+
+// An argument made of tokens[start, end): a string literal when it is one string token and nothing
+// else; empty arguments take the line of the token that ends them.
+CallArgument argument_of(const std::vector<Token> &tokens, std::size_t start, std::size_t end) {
+    CallArgument argument;
+    argument.line = tokens[start < end ? start : end].line;
+    argument.is_literal = end == start + 1 && tokens[start].kind == TokenKind::string;
+    if (argument.is_literal) argument.text = tokens[start].text;
+    return argument;
+}
+
+// An open bracket, and for the '(' of a wanted call, which call it is and where its current
+// argument starts.
+struct OpenBracket {
+    std::size_t call;  // an index into the calls found, or npos
+    std::size_t argument_start;
+};
 
 }  // namespace
 
+// One pass over the tokens with a stack of open brackets, so that nested and unclosed calls cost
+// no rescanning: linear in the number of tokens. A call's arguments are complete when its bracket
+// closes (or the code ends); calls are handed on in the order of their names once no call is open.
 void scan_calls(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
                 std::string_view comment_tag, const std::function<void(const FoundCall &)> &found) {
+    constexpr std::size_t no_call = static_cast<std::size_t>(-1);
     const SplicedCode spliced = without_splices(code);
     std::vector<TaggedComment> comments;
     const std::vector<Token> tokens = Lexer{spliced, comment_tag}.tokens(comments);
+    std::vector<FoundCall> calls;  // since no call was open, in the order of their names
+    std::vector<OpenBracket> open;
+    std::size_t open_calls = 0;
     std::size_t next_comment = 0;
-    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
-        // The last tagged comment before this token.
-        while (next_comment < comments.size() && comments[next_comment].tokens_before <= i) ++next_comment;
+    const auto hand_on = [&] {
+        for (const FoundCall &call : calls) found(call);
+        calls.clear();
+    };
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
         const Token &token = tokens[i];
-        if (token.kind != TokenKind::identifier || tokens[i + 1].kind != TokenKind::other || tokens[i + 1].text != "(") continue;
-        if (!wanted(token.text)) continue;
-        FoundCall call;
-        call.name = token.text;
-        call.line = token.line;
-        // A comment counts when it ends on the call's line or the line before.
-        if (next_comment > 0 && comments[next_comment - 1].end_line + 1 >= token.line) call.comment = comments[next_comment - 1].text;
-        call.arguments = arguments_of(tokens, i + 1);
-        found(call);
+        if (is_punctuation(token, "([{")) {
+            open.push_back(OpenBracket{no_call, i + 1});
+        } else if (is_punctuation(token, ",") && !open.empty() && open.back().call != no_call) {
+            calls[open.back().call].arguments.push_back(argument_of(tokens, open.back().argument_start, i));
+            open.back().argument_start = i + 1;
+        } else if (is_punctuation(token, ")]}") && !open.empty()) {
+            const OpenBracket closed = open.back();
+            open.pop_back();
+            if (closed.call == no_call) continue;
+            if (closed.argument_start != i) calls[closed.call].arguments.push_back(argument_of(tokens, closed.argument_start, i));
+            if (--open_calls == 0) hand_on();
+        } else if (token.kind == TokenKind::identifier && i + 1 < tokens.size() && is_punctuation(tokens[i + 1], "(") &&
+                   wanted(token.text)) {
+            // The last tagged comment before this token counts when it ends on the call's line or
+            // the line before.
+            while (next_comment < comments.size() && comments[next_comment].tokens_before <= i) ++next_comment;
+            FoundCall call;
+            call.name = token.text;
+            call.line = token.line;
+            if (next_comment > 0 && comments[next_comment - 1].end_line + 1 >= token.line) call.comment = comments[next_comment - 1].text;
+            calls.push_back(std::move(call));
+            open.push_back(OpenBracket{calls.size() - 1, i + 2});
+            ++open_calls;
+            ++i;  // its '('
+        }
     }
+    // The code ends inside calls: what was read of each one's last argument still counts.
+    for (const OpenBracket &bracket : open) {
+        if (bracket.call != no_call && bracket.argument_start < tokens.size()) {
+            calls[bracket.call].arguments.push_back(argument_of(tokens, bracket.argument_start, tokens.size()));
+        }
+    }
+    hand_on();
 }
 
 }  // namespace vellix

@@ -2,6 +2,7 @@
 
 #include "c_escape.h"
 #include "source_parser.h"
+#include "text_escape.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,17 +19,21 @@ std::string_view trimmed(std::string_view text) {
 }
 
 // Decodes one quoted string starting at text[at] == '"' and appends it to `out`; leaves `at` after
-// the closing quote. Gives the error text, or "" when the string is well formed.
+// the closing quote. Gives the error text, or "" when the string is well formed. Linear in the
+// string's length: no byte is searched twice for the same stop byte (a backslash is looked for only
+// up to the next quote), however many escapes the string holds. The lines it reads hold no NUL.
 std::string decode_string(std::string_view text, std::size_t &at, std::string &out) {
+    const auto next = [&](char stop, std::size_t from, std::size_t to) {
+        const void *found = std::memchr(text.data() + from, stop, to - from);
+        return found ? static_cast<std::size_t>(static_cast<const char *>(found) - text.data()) : to;
+    };
+    // The next quote at or after `at`, and the next backslash before it (or the quote).
+    std::size_t quote = 0, backslash = 0;
     for (++at; at < text.size();) {
-        // Most of a string is plain bytes: find its end and any backslash or NUL with memchr, and
-        // copy the run before them at once.
-        std::size_t run_end = text.find('"', at);
-        if (run_end == std::string_view::npos) run_end = text.size();
-        for (const char stop : {'\\', '\0'}) {
-            const void *found = std::memchr(text.data() + at, stop, run_end - at);
-            if (found) run_end = static_cast<std::size_t>(static_cast<const char *>(found) - text.data());
-        }
+        // Most of a string is plain bytes: copy the run before the next stop byte at once.
+        if (quote < at) quote = next('"', at, text.size());
+        if (backslash < at) backslash = next('\\', at, quote);
+        const std::size_t run_end = std::min(quote, backslash);
         if (run_end != at) {
             out.append(text.data() + at, run_end - at);
             at = run_end;
@@ -39,7 +44,6 @@ std::string decode_string(std::string_view text, std::size_t &at, std::string &o
             ++at;
             return "";
         }
-        if (c == '\0') return "a NUL byte inside a string";
         if (++at == text.size()) break;
         switch (read_escape(text, at, EscapeDialect::po, out)) {
         case EscapeRead::decoded: continue;
@@ -193,11 +197,11 @@ private:
             const std::string_view index = name.substr(7, name.size() - 8);
             if (!has_id_ || !current_.has_plural) return error(number, "missing 'msgid_plural' section");
             if (index != std::to_string(current_.translations.size())) {
-                return error(number, "msgstr[" + std::string(index) + "] out of order");
+                return error(number, "msgstr[" + excerpt(index) + "] out of order");
             }
             translation(number, rest);
         } else {
-            error(number, "keyword \"" + std::string(name) + "\" unknown");
+            error(number, "keyword \"" + excerpt(name) + "\" unknown");
         }
     }
 
@@ -276,12 +280,19 @@ void read_po(const char *bytes, std::size_t size, PoSink &sink) {
     } obsolete_sink{sink};
     PoParser obsolete{obsolete_sink, nullptr};
     PoParser parser{sink, &obsolete};
+    // PO text never holds a NUL byte: a file that does is binary or damaged, and reading stops at
+    // its line with one short error rather than taking the rest for text.
+    const std::size_t nul = text.find('\0');
     std::uint64_t number = 1;
-    while (!text.empty()) {
-        const std::size_t line_end = text.find('\n');
-        parser.line(number++, text.substr(0, line_end));
-        if (line_end == std::string_view::npos) break;
-        text.remove_prefix(line_end + 1);
+    for (std::size_t start = 0; start < text.size(); ++number) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        if (nul < end) {
+            sink.syntax_error(number, "a NUL byte, which PO text never holds: the file is read no further");
+            return;
+        }
+        parser.line(number, text.substr(start, end - start));
+        start = end + 1;
     }
     parser.end();
 }

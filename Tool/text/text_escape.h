@@ -35,6 +35,13 @@ inline std::string escape_bytes(std::string_view text, bool ascii_only) {
     return shown;
 }
 
+// At most the first `most` bytes of text from the input, as a message shows them (every byte
+// outside printable ASCII escaped, "..." for the rest), so that a binary or runaway input gives a
+// short message.
+inline std::string excerpt(std::string_view text, std::size_t most = 40) {
+    return escape_bytes(text.substr(0, most), true) + (text.size() > most ? "..." : "");
+}
+
 // A key as messages show it, between single quotes.
 inline std::string quoted(std::string_view key) { return "'" + escape_bytes(key, false) + "'"; }
 
