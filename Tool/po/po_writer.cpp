@@ -45,7 +45,7 @@ std::size_t columns(std::string_view text) {
 
 // Where the wrapping stands: the last place the line may break, and what came before.
 struct BreakState {
-    std::size_t break_at = std::string::npos;  // bytes of the line before the last opportunity
+    std::size_t break_at = std::string::npos;  // where the output stands at the last opportunity
     std::size_t break_columns = 0;             // and their columns
     bool has_previous = false;                 // a character other than a space since the line feed
     BreakClass previous = BreakClass::AL;      // the class of the last such character
@@ -75,13 +75,20 @@ std::vector<bool> inside_conversions(std::string_view text) {
     return inside;
 }
 
-// The escaped text cut into the pieces of a wrapped field, each to stand between quotes; never
-// broken before a byte that `glued` marks.
-std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width, const std::vector<bool> &glued) {
-    std::vector<std::string> pieces;
-    std::string line;
+// The escaped text of a wrapped field, and where each of its pieces (each to stand between quotes)
+// ends; never broken before a byte that `glued` marks.
+struct WrappedText {
+    std::string escaped;
+    std::vector<std::size_t> ends;
+};
+
+WrappedText wrapped_pieces(std::string_view text, std::size_t width, const std::vector<bool> &glued) {
+    WrappedText wrapped;
+    wrapped.escaped.reserve(text.size() + text.size() / 8);
+    std::string &out = wrapped.escaped;
+    std::size_t line_start = 0;  // where the current piece starts in `out`
     std::size_t line_columns = 0;
-    BreakState state;
+    BreakState state;  // its break_at is an offset in `out`
     for (std::size_t at = 0; at < text.size();) {
         std::uint32_t code_point = 0;
         const std::size_t length = sequence_at(text, at, code_point);
@@ -90,21 +97,21 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
         const std::size_t piece_columns = length == 1 ? escaped.size() : columns_of(code_point);
         const BreakClass next = length == 1 && code_point >= 0x80 ? BreakClass::AL : break_class(code_point);
         if (may_break_before(state, next) && (glued.empty() || !glued[at])) {
-            state.break_at = line.size();
+            state.break_at = out.size();
             state.break_columns = line_columns;
         }
         if (line_columns + piece_columns > width && state.break_at != std::string::npos) {
-            pieces.push_back(line.substr(0, state.break_at));
-            line.erase(0, state.break_at);
+            wrapped.ends.push_back(state.break_at);
+            line_start = state.break_at;
             line_columns -= state.break_columns;
             state.break_at = std::string::npos;
         }
-        line += escaped;
+        out += escaped;
         line_columns += piece_columns;
         if (next == BreakClass::LF) {
             // A line feed ends the piece, which stays with what comes before it.
-            pieces.push_back(line);
-            line.clear();
+            wrapped.ends.push_back(out.size());
+            line_start = out.size();
             line_columns = 0;
             state = BreakState{};
         } else if (next == BreakClass::SP) {
@@ -116,8 +123,8 @@ std::vector<std::string> wrapped_pieces(std::string_view text, std::size_t width
         }
         at += length;
     }
-    if (!line.empty()) pieces.push_back(line);
-    return pieces;
+    if (line_start != out.size()) wrapped.ends.push_back(out.size());
+    return wrapped;
 }
 
 }  // namespace
@@ -132,11 +139,19 @@ std::string po_field(std::string_view keyword, std::string_view text, std::size_
     const std::vector<bool> glued = c_format && !fits ? inside_conversions(text) : std::vector<bool>();
     const std::size_t first_width = width > keyword.size() + 3 ? width - keyword.size() - 3 : 1;
     std::string field(keyword);
-    if (fits || (no_inner_newline && wrapped_pieces(text, first_width, glued).size() == 1)) {
+    if (fits || (no_inner_newline && wrapped_pieces(text, first_width, glued).ends.size() == 1)) {
         return field + " \"" + escaped(text) + "\"\n";
     }
+    const WrappedText wrapped = wrapped_pieces(text, width - 2, glued);
+    field.reserve(field.size() + wrapped.escaped.size() + 3 * wrapped.ends.size() + 4);
     field += " \"\"\n";
-    for (const std::string &piece : wrapped_pieces(text, width - 2, glued)) field += "\"" + piece + "\"\n";
+    std::size_t start = 0;
+    for (const std::size_t end : wrapped.ends) {
+        field += '"';
+        field.append(wrapped.escaped, start, end - start);
+        field += "\"\n";
+        start = end;
+    }
     return field;
 }
 
