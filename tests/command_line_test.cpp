@@ -184,28 +184,30 @@ TEST(ExitStatus, TwoForAFileThatCannotBeReadOneForOneThatCannotBeWritten) {
     Project project;
     const std::string missing = project.file("missing.po");
     const std::string unwritable = project.file("no-such-dir/out");
+    const std::string no_directory = unwritable + ": cannot write: No such file or directory\n";
     const struct Row {
         std::vector<std::string> arguments;
         int status;
+        std::string said;  // how the message of a failed write ends
     } rows[] = {
-        {{"compile", "-o", project.file("out.18c"), missing}, 2},
-        {{"check", missing}, 2},
-        {{"stats", missing}, 2},
-        {{"export", missing}, 2},
-        {{"extract", project.file("missing.c")}, 2},
-        {{"init", "--locale=de", "-o", project.file("new.po"), missing}, 2},
-        {{"merge", missing, project.file("app.pot")}, 2},
-        {{"merge", project.file("de.po"), missing}, 2},
-        {{"dump", project.file("missing.18c")}, 2},
-        {{"compile", "-o", unwritable, project.file("de.po")}, 1},
-        {{"extract", "-o", unwritable, project.file("a.c")}, 1},
-        {{"init", "--locale=de", "-o", unwritable, project.file("app.pot")}, 1},
-        {{"merge", "-o", unwritable, project.file("de.po"), project.file("app.pot")}, 1},
+        {{"compile", "-o", project.file("out.18c"), missing}, 2, ""},
+        {{"check", missing}, 2, ""},
+        {{"stats", missing}, 2, ""},
+        {{"export", missing}, 2, ""},
+        {{"extract", project.file("missing.c")}, 2, ""},
+        {{"init", "--locale=de", "-o", project.file("new.po"), missing}, 2, ""},
+        {{"merge", missing, project.file("app.pot")}, 2, ""},
+        {{"merge", project.file("de.po"), missing}, 2, ""},
+        {{"dump", project.file("missing.18c")}, 2, ""},
+        {{"compile", "-o", unwritable, project.file("de.po")}, 1, no_directory},
+        {{"extract", "-o", unwritable, project.file("a.c")}, 1, no_directory},
+        {{"init", "--locale=de", "-o", unwritable, project.file("app.pot")}, 1, no_directory},
+        {{"merge", "-o", unwritable, project.file("de.po"), project.file("app.pot")}, 1, no_directory},
 #ifdef __linux__
         // A full disk: every write fails.
-        {{"merge", "-o", "/dev/full", project.file("de.po"), project.file("app.pot")}, 1},
-        {{"extract", "-o", "/dev/full", project.file("a.c")}, 1},
-        {{"compile", "-o", "/dev/full", project.file("de.po")}, 1},
+        {{"merge", "-o", "/dev/full", project.file("de.po"), project.file("app.pot")}, 1, "/dev/full: cannot write: No space left on device\n"},
+        {{"extract", "-o", "/dev/full", project.file("a.c")}, 1, "/dev/full: cannot write: No space left on device\n"},
+        {{"compile", "-o", "/dev/full", project.file("de.po")}, 1, "/dev/full: cannot write: No space left on device\n"},
 #endif
     };
     for (const Row &row : rows) {
@@ -213,6 +215,8 @@ TEST(ExitStatus, TwoForAFileThatCannotBeReadOneForOneThatCannotBeWritten) {
         const RunResult run = run_tool(row.arguments);
         EXPECT_EQ(run.status, row.status) << run.err;
         EXPECT_NE(run.err, "");
+        EXPECT_TRUE(run.err.size() >= row.said.size() && run.err.compare(run.err.size() - row.said.size(), row.said.size(), row.said) == 0)
+            << run.err;
         EXPECT_EQ(run.err.find("Try 'vellix --help'"), std::string::npos) << "not a usage error: " << run.err;
     }
 }

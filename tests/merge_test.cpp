@@ -210,7 +210,7 @@ TEST(Merge, UpdateNeverRewritesTheTranslationInPlace) {
     write_file(dir.file("app.pot"), template_header + entry("a", "Apple", "") + entry("b", "Banana", ""));
     const RunResult run = run_tool({"merge", "-U", translation, dir.file("app.pot")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(translation + ": cannot write"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err, "vellix: " + translation + ": cannot write: File name too long\n");
     EXPECT_EQ(text_of(translation), before);
 }
 #endif
@@ -265,7 +265,7 @@ TEST(Merge, AFileSizeLimitIsAFailedWrite) {
     const RunResult run = vellix_test::run_program(
         "/bin/sh", {"sh", "-c", "ulimit -f 4 && exec \"$0\" merge -U \"$1\" \"$2\"", vellix_tool, dir.file("de.po"), dir.file("app.pot")});
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find(dir.file("de.po") + ": cannot write"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err, vellix_tool + ": " + dir.file("de.po") + ": cannot write: File too large\n");
     EXPECT_EQ(text_of(dir.file("de.po")), before);
     for (const auto &file : std::filesystem::directory_iterator(dir.path())) {
         EXPECT_EQ(file.path().filename().string().front() == '.', false) << "left behind: " << file.path();

@@ -218,6 +218,37 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
     }
 }
 
+TEST(PoCatalogRules, RefusesPluralFormsThatWouldMultiplyTheFile) {
+    // A plural entry's forms each repeat its key in the catalog: a long key with many forms would
+    // make a catalog many times its file.
+    struct Row {
+        std::size_t forms, key_bytes;
+        bool refused;
+    };
+    const Row rows[] = {{6, 2000, false}, {8, 5000, false}, {20, 10, false}, {100, 1, false}, {20, 1000, true}, {100, 300, true}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::to_string(row.forms) + " forms, key of " + std::to_string(row.key_bytes));
+        const std::string count = std::to_string(row.forms);
+        std::string po = "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=" + count + "; plural=n%" + count + ";\\n\"\n\n" + "msgid \"" +
+                         std::string(row.key_bytes, 'k') + "\"\nmsgid_plural \"p\"\n";
+        for (std::size_t form = 0; form < row.forms; ++form) po += "msgstr[" + std::to_string(form) + "] \"x\"\n";
+        CatalogRecorder recorder;
+        vellix::read_po_catalog(po.data(), po.size(), with(false), recorder);
+        if (row.refused) {
+            const std::size_t stored = row.forms * (row.key_bytes + 1) + (row.forms - 1) * 3;
+            const std::size_t own = row.key_bytes + 1 + row.forms * 13;
+            EXPECT_EQ(recorder.seen, (std::vector<std::string>{
+                                         recorder.seen.front(),
+                                         "6: error: the entry's plural forms would take " + std::to_string(stored) +
+                                             " bytes in the catalog, more than 8 times its own " + std::to_string(own) +
+                                             ", as each form repeats its key of " + std::to_string(row.key_bytes) +
+                                             " bytes: use a shorter key"}));
+        } else {
+            EXPECT_EQ(recorder.seen.size(), 1 + row.forms);  // the header and every form
+        }
+    }
+}
+
 TEST(PoCatalogRules, FindsDuplicatesAmongManyShortEntries) {
     // Far more entries than the file's size suggests, so that the key table grows on the way.
     std::string po;

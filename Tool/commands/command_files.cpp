@@ -63,7 +63,7 @@ int write_output(const Messages &messages, const std::string &path, const std::s
         return status_findings;
     }
     if (replace_file_with_text(path, text)) return status_clean;
-    messages.file_trouble(path, "cannot write");
+    messages.file_trouble(path, std::string("cannot write: ") + std::strerror(errno));
     return status_findings;
 }
 

@@ -16,12 +16,17 @@ extern const char could_not_open[];
 // Prints "program: problem" to standard error and gives the failure status, 1.
 int report(const char *program, const char *problem);
 
+// What is said of an output that cannot be written: vellmake's fixed could_not_open, or
+// "program: OUTPUT: cannot write: REASON".
+enum class Unwritten { fixed_message, reason };
+
 // Puts the entries in a catalog, prints "N entries" and writes it to `output_path` whole or not at
 // all; gives the exit status.
-int write_compiled(const char *program, const char *output_path, CatalogEntries &entries);
+int write_compiled(const char *program, const char *output_path, CatalogEntries &entries, Unwritten unwritten);
 
 // The same for `count` entries given one by one, without a handle.
-int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at);
+int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at,
+                   Unwritten unwritten);
 
 }  // namespace vellix
 

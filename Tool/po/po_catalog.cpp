@@ -19,6 +19,12 @@ bool charset_is_taken_as_is(const std::string &charset) {
     return false;
 }
 
+// How many times its own text a plural entry may take in a catalog, and what its forms' keywords
+// (msgstr[N] "") and stored keys (the key, a line feed, '#' and N) add at least.
+constexpr std::size_t max_catalog_growth = 8;
+constexpr std::size_t form_keyword_bytes = 12;
+constexpr std::size_t form_key_bytes = 3;
+
 class CatalogBuilder : public PoSink {
 public:
     // Real entries take 60 bytes or more of a file; the table grows if there are more.
@@ -59,7 +65,7 @@ public:
             if (translated && !fuzzy) ++summary.translated;
         }
         if (!translated || (fuzzy && !options_.use_fuzzy)) return;
-        if (message.has_plural && (too_many_forms_ || !plural_forms_fit(message))) return;
+        if (message.has_plural && (too_many_forms_ || !plural_forms_fit(message) || !plural_forms_stay_small(message, key))) return;
         if (!message.is_header()) {
             for (const Finding &finding : check_printf(message, few_numbers_)) report(finding);
         }
@@ -107,6 +113,25 @@ private:
                                        std::to_string(rule_.plural_count())
                                  : has + "a header without Plural-Forms means nplurals=2; plural=n != 1;: add the "
                                          "language's rule to the header");
+        return false;
+    }
+
+    // Whether the catalog entries of a plural entry's forms, each of which repeats its key, take at
+    // most a few times the entry's own text (its decoded strings, and a keyword for each form), so
+    // that a catalog stays within a small multiple of its PO file; else an error says why.
+    bool plural_forms_stay_small(const PoMessage &message, const std::string &key) {
+        std::size_t stored = 0;
+        std::size_t own = message.context.size() + message.id.size() + message.plural_id.size();
+        for (std::size_t form = 0; form < message.translations.size(); ++form) {
+            const std::size_t value = message.translations[form].size();
+            own += value + form_keyword_bytes;
+            if (form == 0 || value > 0) stored += key.size() + value + (form == 0 ? 0 : form_key_bytes);
+        }
+        if (stored <= max_catalog_growth * own) return true;
+        error(message.translation_line, "the entry's plural forms would take " + std::to_string(stored) +
+                                            " bytes in the catalog, more than " + std::to_string(max_catalog_growth) +
+                                            " times its own " + std::to_string(own) + ", as each form repeats its key of " +
+                                            std::to_string(key.size()) + " bytes: use a shorter key");
         return false;
     }
 

@@ -45,6 +45,23 @@ std::string name_of(const std::string &path) {
 
 #ifdef _WIN32
 
+// Sets errno to the nearest meaning of a Windows error, so that messages can name the reason; false.
+bool fail_with_windows_error(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED: errno = EACCES; break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: errno = ENOSPC; break;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: errno = ENOENT; break;
+    case ERROR_WRITE_PROTECT: errno = EROFS; break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: errno = EBUSY; break;
+    case ERROR_FILE_TOO_LARGE: errno = EFBIG; break;
+    default: errno = EIO; break;
+    }
+    return false;
+}
+
 // A link is replaced by what it names, never by a file of its own.
 std::string resolve_links(const char *path) {
     const std::wstring wide = wide_path(path);
@@ -69,10 +86,17 @@ bool inspect_output(const char *output_path, OutputTarget &target) {
     }
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // a new file
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        errno = EISDIR;
+        return false;
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) return fail_with_windows_error(ERROR_ACCESS_DENIED);
     HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;  // held: the rename copes
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || fail_with_windows_error(error);  // held: the rename copes
+    }
     target.in_place = GetFileType(handle) != FILE_TYPE_DISK;
     CloseHandle(handle);
     return true;
@@ -102,8 +126,9 @@ bool create_temp_beside(const OutputTarget &target, TempFile &temp) {
         const std::wstring name = sibling_name(target.path, ".tmp");
         HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_EXISTS) continue;
-            return false;
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS) continue;
+            return fail_with_windows_error(error);
         }
         temp.path = utf8_from_wide(name.c_str());
         temp.file = stream_of(handle, _O_WRONLY);
@@ -164,11 +189,13 @@ bool rename_over(const std::string &from, const std::string &to) {
     for (int attempt = 0; attempt < 40; ++attempt) {
         if (MoveFileExW(wide_from.c_str(), wide_to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         const DWORD error = GetLastError();
-        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return false;
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
+            return fail_with_windows_error(error);
+        }
         if (move_over_held_file(wide_from, wide_to, to)) return true;
         Sleep(50);
     }
-    return false;
+    return fail_with_windows_error(ERROR_SHARING_VIOLATION);
 }
 
 bool file_identity(const char *path, BY_HANDLE_FILE_INFORMATION &information) {
@@ -265,11 +292,17 @@ bool rename_over(const std::string &from, const std::string &to) { return rename
 #endif
 
 // Has `write` write the temporary file and close it, then syncs it through a second descriptor that
-// outlives the stream; true when all of that succeeded.
+// outlives the stream; true when all of that succeeded. On failure, errno says why the first step
+// that failed did.
 bool write_and_sync(TempFile &temp, const std::function<bool(std::FILE *)> &write) {
     const int sync_descriptor = duplicate_descriptor(temp.file);
+    const int dup_reason = errno;
     const bool written = write(temp.file);
-    return sync_descriptor >= 0 && sync_and_close(sync_descriptor) && written;
+    const int write_reason = errno;
+    const bool synced = sync_descriptor >= 0 && sync_and_close(sync_descriptor);
+    if (!written) errno = write_reason;
+    if (sync_descriptor < 0) errno = dup_reason;
+    return synced && written;
 }
 
 // Writes `text` to the stream, flushes and closes it; true when all of that succeeded.
@@ -284,7 +317,9 @@ Creation move_into_place(const std::string &from, const std::string &to) {
 #ifdef _WIN32
     if (MoveFileExW(wide_path(from.c_str()).c_str(), wide_path(to.c_str()).c_str(), MOVEFILE_WRITE_THROUGH)) return Creation::created;
     const DWORD error = GetLastError();
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Creation::exists : Creation::failed;
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Creation::exists;
+    fail_with_windows_error(error);
+    return Creation::failed;
 #else
     // A link never replaces its target; the temporary name goes once the file has its own.
     if (link(from.c_str(), to.c_str()) == 0) {
@@ -328,7 +363,9 @@ bool replace_file(const char *output_path, const std::function<bool(std::FILE *)
         sync_directory(directory_of(target.path));
         return true;
     }
+    const int reason = errno;
     remove_file(temp.path);
+    errno = reason;
     return false;
 }
 
@@ -339,7 +376,9 @@ Creation create_file_with_text(const std::string &path, const std::string &text)
     if (!create_temp_beside(target, temp)) return Creation::failed;
     const auto write = [&text](std::FILE *file) { return write_text(file, text); };
     const Creation created = write_and_sync(temp, write) ? move_into_place(temp.path, path) : Creation::failed;
+    const int reason = errno;
     if (created != Creation::created) remove_file(temp.path);
+    errno = reason;
     if (created == Creation::created) sync_directory(directory_of(path));
     return created;
 }

@@ -24,7 +24,8 @@ bool same_file(const char *first_path, const char *second_path);
 // existing output that cannot be opened for writing is refused. `write` must write the whole file,
 // flush and close it, and say whether all of that succeeded. True when the file was replaced.
 // With `Fallback::refuse`, a regular file is never written in place: where no temporary file can be
-// made beside it, it is left as it is and the call fails.
+// made beside it, it is left as it is and the call fails. On failure, errno says why (as the step
+// that failed left it: EFBIG for a file-size limit, ENOSPC for a full disk, EACCES, ...).
 enum class Fallback { write_in_place, refuse };
 bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write,
                   Fallback fallback = Fallback::write_in_place);
@@ -38,7 +39,7 @@ bool replace_file_with_text(const std::string &output_path, const std::string &t
 
 // Creates the file at `path` holding `text`, whole or not at all, only if no file is there: of two
 // processes creating one file at once, one gets `exists`. The file is written, synced and then
-// linked (moved, on Windows) into place without replacing anything.
+// linked (moved, on Windows) into place without replacing anything. When it fails, errno says why.
 enum class Creation { created, exists, failed };
 Creation create_file_with_text(const std::string &path, const std::string &text);
 
