@@ -4,10 +4,14 @@
 #include "finding_printer.h"
 #include "first_definitions.h"
 #include "po_keys.h"
+#include "seeded_hash.h"
 #include "utf8.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -205,6 +209,54 @@ TEST(DuplicateKeys, FirstDefinitionsAcrossGrowthAndSeeds) {
     int same = 0;
     for (int i = 0; i < 64; ++i) same += table.hash("key." + std::to_string(i)) == other.hash("key." + std::to_string(i));
     EXPECT_LT(same, 64);
+}
+
+// 16-byte keys that collide under 64-bit MurmurHash2 with a fixed seed, the string hash of GNU's
+// standard library: each block's step is invertible, so for any first block there is a second one
+// that brings the state to a chosen value.
+constexpr std::uint64_t murmur_multiplier = 0xC6A4A7935BD1E995u;
+constexpr std::uint64_t murmur_seed = 0xC70F6907u;
+
+std::uint64_t murmur_block(std::uint64_t k) {
+    k *= murmur_multiplier;
+    k ^= k >> 47;
+    return k * murmur_multiplier;
+}
+
+std::uint64_t murmur_block_inverse(std::uint64_t mixed) {
+    std::uint64_t inverse = murmur_multiplier;  // Newton's iteration for the inverse mod 2^64
+    for (int i = 0; i < 5; ++i) inverse *= 2 - murmur_multiplier * inverse;
+    std::uint64_t k = mixed * inverse;
+    k ^= k >> 47;
+    return k * inverse;
+}
+
+std::vector<std::string> keys_colliding_in_murmur(std::size_t count) {
+    const std::uint64_t start = murmur_seed ^ (16 * murmur_multiplier);
+    std::vector<std::string> keys;
+    for (std::uint64_t i = 0; keys.size() < count; ++i) {
+        const std::uint64_t first = 0x4141414141414141u + (i % 26) + ((i / 26 % 26) << 8) + ((i / 676) << 16);
+        const std::uint64_t after_first = (start ^ murmur_block(first)) * murmur_multiplier;
+        const std::uint64_t second = murmur_block_inverse(after_first ^ 0x0123456789ABCDEFu);
+        std::string key(16, '\0');
+        std::memcpy(&key[0], &first, 8);
+        std::memcpy(&key[8], &second, 8);
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+TEST(SeededHash, KeysMadeToCollideForTheStandardHashSpread) {
+    const std::vector<std::string> keys = keys_colliding_in_murmur(20000);
+    std::set<std::size_t> standard, seeded;
+    for (const std::string &key : keys) {
+        standard.insert(std::hash<std::string>{}(key));
+        seeded.insert(vellix::SeededHash{}(key) & 0xFFFF);
+    }
+    if (sizeof(std::size_t) != 8 || standard.size() != 1) GTEST_SKIP() << "this standard library hashes strings otherwise";
+    // 20,000 random hashes take about 17,200 of 65,536 buckets; the standard hash puts all in one.
+    EXPECT_GT(seeded.size(), 15000u);
+    EXPECT_EQ(vellix::SeededHash::seed(), vellix::SeededHash::seed());
 }
 
 }  // namespace

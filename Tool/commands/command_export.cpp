@@ -8,6 +8,7 @@
 #include "po_writer.h"
 #include "text_escape.h"
 #include "source_parser.h"
+#include "seeded_hash.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -54,7 +55,7 @@ private:
         if (values_.emplace(std::string(key), std::string(value)).second) keys_.emplace_back(key);
     }
     std::vector<std::string> keys_;
-    std::unordered_map<std::string, std::string> values_;
+    std::unordered_map<std::string, std::string, SeededHash> values_;
 };
 
 bool read_entries(const Messages &messages, const std::string &path, EntryList &entries) {

@@ -8,6 +8,7 @@
 #include "printf_format.h"
 #include "text_escape.h"
 #include "utf8.h"
+#include "seeded_hash.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -124,7 +125,7 @@ public:
     bool failed = false;
 
 private:
-    std::unordered_map<std::string, std::size_t> positions_;
+    std::unordered_map<std::string, std::size_t, SeededHash> positions_;
 };
 
 bool is_format(const std::string &text) {

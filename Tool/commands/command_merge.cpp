@@ -8,6 +8,7 @@
 #include "plural_table.h"
 #include "po_file.h"
 #include "replace_file.h"
+#include "seeded_hash.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -96,14 +97,14 @@ int run_merge(const Messages &messages, const Arguments &words) {
         printer.finding(error_at(translation.header.line, too_many_forms(plural_count)));
         return status_findings;
     }
-    std::unordered_map<std::string, const PoMessage *> active, obsolete;
+    std::unordered_map<std::string, const PoMessage *, SeededHash> active, obsolete;
     for (const auto &[key, entry] : old_file.entries) active.emplace(key, entry);
     for (const auto &[key, entry] : old_file.obsolete) obsolete.emplace(key, entry);
 
     PoFile result;
     result.has_header = translation.has_header;
     result.header = translation.header;
-    std::unordered_map<std::string, bool> in_template;
+    std::unordered_map<std::string, bool, SeededHash> in_template;
     for (const auto &[key, entry] : new_file.entries) {
         if (!in_template.emplace(key, true).second) continue;  // a template's duplicate: the first counts
         const auto found = active.find(key);

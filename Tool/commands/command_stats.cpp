@@ -4,6 +4,7 @@
 #include "po_catalog.h"
 #include "text_escape.h"
 #include "source_parser.h"
+#include "seeded_hash.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -53,7 +54,7 @@ private:
     std::uint64_t value_bytes_ = 0;
     std::uint64_t largest_value_ = 0;
     std::string largest_value_key_;
-    std::unordered_set<std::string> keys_;
+    std::unordered_set<std::string, SeededHash> keys_;
 };
 
 struct StatisticsSink : SourceSink {

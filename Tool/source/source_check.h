@@ -4,6 +4,7 @@
 #define VELLIX_SOURCE_CHECK_H
 
 #include "finding.h"
+#include "seeded_hash.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +25,7 @@ struct Definition {
 // translation is compared with.
 struct SourceKeys {
     std::vector<std::string> keys;  // each key once, in the order of its first definition
-    std::unordered_map<std::string, Definition> first_definitions;
+    std::unordered_map<std::string, Definition, SeededHash> first_definitions;
 };
 
 // Parses the source's bytes and hands every finding (all warnings) to `sink` as soon as it is
