@@ -9,7 +9,8 @@
 
 namespace {
 
-// Each call of f as "LINE: arg|arg|..." with non-literal arguments shown as "?", and its comment.
+// Each call of f as "LINE: arg|arg|..." with non-literal arguments shown as "?" (and "!" before a
+// literal with an escape too large), and its comment.
 std::vector<std::string> calls_of(const std::string &code, const char *tag = "TR:") {
     std::vector<std::string> seen;
     vellix::scan_calls(
@@ -17,7 +18,8 @@ std::vector<std::string> calls_of(const std::string &code, const char *tag = "TR
         [&](const vellix::FoundCall &call) {
             std::string line = call.name + "@" + std::to_string(call.line) + ":";
             for (const vellix::CallArgument &argument : call.arguments) {
-                line += (argument.is_literal ? "[" + argument.text + "]" : std::string("?")) + "@" + std::to_string(argument.line);
+                const std::string text = argument.escape_too_large ? "!" + argument.text : argument.text;
+                line += (argument.is_literal ? "[" + text + "]" : std::string("?")) + "@" + std::to_string(argument.line);
             }
             if (!call.comment.empty()) line += " #" + call.comment;
             seen.push_back(line);
@@ -38,6 +40,10 @@ TEST(CodeScanning, ReadsLiteralsAsCompilersDo) {
         {"octal and hex", R"(f("\101\1012\x41\x0041");)", {"f@1:[AA2AA]@1"}},
         {"universal characters as UTF-8", R"(f("\u00fc\U0001F600");)", {"f@1:[\xC3\xBC\xF0\x9F\x98\x80]@1"}},
         {"prefixes", "f(u8\"a\", L\"b\", u\"c\", U\"d\");", {"f@1:[a]@1[b]@1[c]@1[d]@1"}},
+        {"hex escapes of wide literals are code points", R"(f(L"\x4142", u"\x41", u8"\x41");)", {"f@1:[\xE4\x85\x82]@1[A]@1[A]@1"}},
+        {"an escape too large for a narrow literal", R"(f("\x4142", "\777" L"x");)", {"f@1:[!]@1[!x]@1"}},
+        {"literal suffixes belong to the literal", "f(\"a\"sv, \"b\"_tr \"c\", \"d\"s);", {"f@1:[a]@1[bc]@1[d]@1"}},
+        {"a macro right after a literal is no suffix", "f(\"%\"PRIu64, \"e\"x);", {"f@1:?@1?@1"}},
         {"raw strings keep every byte", "f(R\"x(a \"quoted\" \\n )\" )x\");", {"f@1:[a \"quoted\" \\n )\" ]@1"}},
         {"a raw string over lines", "f(R\"(one\ntwo)\", 1);", {"f@1:[one\ntwo]@1?@2"}},
         {"a long raw delimiter", "f(LR\"" + std::string(300, 'd') + "()" + std::string(299, 'd') + "\")" + std::string(300, 'd') + "\");",

@@ -18,13 +18,14 @@
 namespace {
 
 // What read_escape makes of the text after a backslash: the bytes appended and where it stopped,
-// "unknown" or "nul".
+// "unknown", "nul" or "too large".
 std::string escape_read(std::string_view after_backslash, vellix::EscapeDialect dialect) {
     std::string out = "<";
     std::size_t at = 0;
     switch (vellix::read_escape(after_backslash, at, dialect, out)) {
     case vellix::EscapeRead::unknown: return "unknown";
     case vellix::EscapeRead::nul: return "nul";
+    case vellix::EscapeRead::too_large: return "too large";
     case vellix::EscapeRead::decoded: break;
     }
     return out + ">" + std::string(after_backslash.substr(at));
@@ -37,6 +38,7 @@ TEST(CEscapes, ReadAsPoAndAsCCodeReadThem) {
         std::string text;  // what follows the backslash
         std::string po;
         std::string c;
+        std::string c_wide = "";  // where a wide literal (L"", u"", U"") reads it otherwise
     } rows[] = {
         {"a letter escape", "nrest", "<\n>rest", "<\n>rest"},
         {"every letter", "t", "<\t>", "<\t>"},
@@ -48,17 +50,24 @@ TEST(CEscapes, ReadAsPoAndAsCCodeReadThem) {
         {"one octal digit", "7x", "<\x07>x", "<\x07>x"},
         {"octal stops at 8", "18", "<\x01>8", "<\x01>8"},
         {"octal zero gives NUL", "0", "nul", std::string("<") + '\0' + ">"},
-        {"hex takes every digit, keeping the low byte", "x141g", "<A>g", "<A>g"},
+        {"octal above 0xFF", "777", "<\xFF>", "too large", "<\xC7\xBF>"},
+        {"hex takes every digit", "x0000041g", "<A>g", "<A>g"},
+        {"hex above 0xFF: the low byte in PO, refused in narrow C, a code point in wide C", "x141g", "<A>g", "too large",
+         "<\xC5\x81>g"},
+        {"hex of three bytes in UTF-8", "x4142", "<B>", "too large", "<\xE4\x85\x82>"},
+        {"hex past the last code point", "x7FFFFFFFFFFFFFFFFFFF)", "<\xFF>)", "too large", "<\xF4\x90\x80\x80>)"},
         {"hex zero gives NUL", "x00", "nul", std::string("<") + '\0' + ">"},
         {"hex without digits", "xg", "unknown", std::string("<") + '\0' + ">g"},
         {"\\u as UTF-8 in C only", "u00fcx", "unknown", "<\xC3\xBC>x"},
         {"\\U as UTF-8 in C only", "U0001F600", "unknown", "<\xF0\x9F\x98\x80>"},
         {"\\u of three bytes", "u20ac", "unknown", "<\xE2\x82\xAC>"},
+        {"\\U past the last code point stays invalid", "U02010000", "unknown", "<\xF4\x90\x80\x80>"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(escape_read(row.text, EscapeDialect::po), row.po);
         EXPECT_EQ(escape_read(row.text, EscapeDialect::c), row.c);
+        EXPECT_EQ(escape_read(row.text, EscapeDialect::c_wide), row.c_wide.empty() ? row.c : row.c_wide);
     }
 }
 

@@ -13,6 +13,7 @@ struct Token {
     TokenKind kind;
     std::string text;  // an identifier's name, a string's decoded bytes, one punctuation character
     std::uint64_t line;
+    bool too_large = false;  // a string with an escape above 0xFF in a narrow literal
 };
 
 // A comment that starts with the tag asked for: its text from the tag on, the line it ends on, and
@@ -123,9 +124,11 @@ private:
         const std::string_view name(text_.data() + start, at_ - start);
         const char next = peek(0);
         // An encoding prefix joined to a literal makes it part of the literal.
-        if (next == '"' && (name == "u8" || name == "u" || name == "U" || name == "L")) return string_token(tokens, false, start);
+        if (next == '"' && (name == "u8" || name == "u" || name == "U" || name == "L")) {
+            return string_token(tokens, false, start, name != "u8");
+        }
         if (next == '"' && (name == "R" || name == "u8R" || name == "uR" || name == "UR" || name == "LR") && raw_delimiter_ends()) {
-            return string_token(tokens, true, start);
+            return string_token(tokens, true, start, false);
         }
         if (next == '\'' && (name == "u8" || name == "u" || name == "U" || name == "L")) return char_literal(tokens, start);
         push(tokens, TokenKind::identifier, std::string(name), start);
@@ -154,20 +157,36 @@ private:
         if (at_ < text_.size() && text_[at_] == '\'') ++at_;
     }
 
-    void string_token(std::vector<Token> &tokens, bool raw, std::size_t start = std::string::npos) {
+    // A string literal, its suffix and the literals right after it, as one string; `wide` for the
+    // prefixes L, u and U, whose escapes are code points.
+    void string_token(std::vector<Token> &tokens, bool raw, std::size_t start = std::string::npos, bool wide = false) {
         if (start == std::string::npos) start = at_;
         std::string value;
+        bool too_large = false;
         if (raw) {
             raw_string(value);
         } else {
-            escaped_string(value);
+            too_large = escaped_string(value, wide ? EscapeDialect::c_wide : EscapeDialect::c);
         }
+        skip_literal_suffix();
         // Adjacent literals are one string.
         if (!tokens.empty() && tokens.back().kind == TokenKind::string) {
             tokens.back().text += value;
+            tokens.back().too_large = tokens.back().too_large || too_large;
             return;
         }
         push(tokens, TokenKind::string, std::move(value), start);
+        tokens.back().too_large = too_large;
+    }
+
+    // A C++ literal's suffix joined to it ("text"sv, "text"_tr) belongs to the literal. Only the
+    // standard's and user suffixes (which start with '_') count: "%"PRIu64 in C is a macro after a
+    // string.
+    void skip_literal_suffix() {
+        std::size_t end = at_;
+        while (end < text_.size() && is_identifier_char(text_[end])) ++end;
+        const std::string_view suffix(text_.data() + at_, end - at_);
+        if (suffix == "s" || suffix == "sv" || (!suffix.empty() && suffix.front() == '_')) at_ = end;
     }
 
     // Whether the '"' at at_ opens a raw string: a delimiter of characters other than spaces, '(',
@@ -192,16 +211,19 @@ private:
         at_ = close == std::string::npos ? text_.size() : close + closing.size();
     }
 
-    void escaped_string(std::string &value) {
+    // True when an escape was above 0xFF in a narrow literal: compilers refuse the code.
+    bool escaped_string(std::string &value, EscapeDialect dialect) {
+        bool too_large = false;
         for (++at_; at_ < text_.size() && text_[at_] != '"' && text_[at_] != '\n';) {
             const char c = text_[at_++];
             if (c != '\\' || at_ == text_.size()) {
                 value += c;
                 continue;
             }
-            read_escape(text_, at_, EscapeDialect::c, value);  // C takes every escape
+            if (read_escape(text_, at_, dialect, value) == EscapeRead::too_large) too_large = true;  // C takes every other escape
         }
         if (at_ < text_.size() && text_[at_] == '"') ++at_;
+        return too_large;
     }
 
     const SplicedCode &code_;
@@ -222,7 +244,10 @@ CallArgument argument_of(const std::vector<Token> &tokens, std::size_t start, st
     CallArgument argument;
     argument.line = tokens[start < end ? start : end].line;
     argument.is_literal = end == start + 1 && tokens[start].kind == TokenKind::string;
-    if (argument.is_literal) argument.text = tokens[start].text;
+    if (argument.is_literal) {
+        argument.text = tokens[start].text;
+        argument.escape_too_large = tokens[start].too_large;
+    }
     return argument;
 }
 

@@ -1,6 +1,6 @@
 // C and C++ code read as xgettext reads it, without preprocessing: the calls of given functions or
 // macros, each argument either a string literal (adjacent literals joined, escapes decoded, raw
-// strings and the u8/u/U/L prefixes understood) or something else; comments and character literals
+// strings, the u8/u/U/L prefixes and C++ literal suffixes understood) or something else; comments and character literals
 // are never taken for calls or strings, and line splices are undone.
 #ifndef VELLIX_CODE_SCANNER_H
 #define VELLIX_CODE_SCANNER_H
@@ -18,6 +18,7 @@ struct CallArgument {
     bool is_literal = false;  // one or more string literals and nothing else
     std::string text;         // the literal's bytes (UTF-8 for \u and \U escapes)
     std::uint64_t line = 0;   // where the argument starts
+    bool escape_too_large = false;  // an octal or hex escape above 0xFF in a narrow literal, left out of `text`
 };
 
 struct FoundCall {

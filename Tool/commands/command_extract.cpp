@@ -84,12 +84,12 @@ public:
         // What a PO file cannot hold would make a template that no tool reads back.
         for (const CallArgument *argument : {key, text, plural}) {
             if (!argument || !argument->is_literal) continue;
-            const char *problem = argument->text.find('\0') != std::string::npos ? "holds a NUL byte"
-                                  : !is_valid_utf8(argument->text)               ? "is not valid UTF-8"
-                                                                                  : nullptr;
+            const char *problem = argument->escape_too_large ? "has an escape above \\xFF, which compilers refuse in a narrow string"
+                                  : argument->text.find('\0') != std::string::npos ? "holds a NUL byte, which a PO file cannot hold"
+                                  : !is_valid_utf8(argument->text)                 ? "is not valid UTF-8, which a PO file cannot hold"
+                                                                                    : nullptr;
             if (problem) {
-                return warn(argument->line, std::string("a string literal of the call ") + problem +
-                                                ", which a PO file cannot hold; the call is skipped");
+                return warn(argument->line, std::string("a string literal of the call ") + problem + "; the call is skipped");
             }
         }
         Extracted candidate;

@@ -46,7 +46,8 @@ std::string decode_string(std::string_view text, std::size_t &at, std::string &o
         }
         if (++at == text.size()) break;
         switch (read_escape(text, at, EscapeDialect::po, out)) {
-        case EscapeRead::decoded: continue;
+        case EscapeRead::decoded:
+        case EscapeRead::too_large: continue;  // (C code only)
         case EscapeRead::unknown: return std::string("invalid escape sequence '\\") + text[at] + "'";
         case EscapeRead::nul: return "an escape gives a NUL byte, which would end the text there";
         }

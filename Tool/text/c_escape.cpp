@@ -36,31 +36,37 @@ bool is_hex_at(std::string_view text, std::size_t at) { return at < text.size() 
 }  // namespace
 
 EscapeRead read_escape(std::string_view text, std::size_t &at, EscapeDialect dialect, std::string &out) {
+    const bool c = dialect != EscapeDialect::po;
     const char escape = text[at];
-    const std::size_t letter_count = dialect == EscapeDialect::po ? po_letters : sizeof letters - 1;
+    const std::size_t letter_count = c ? sizeof letters - 1 : po_letters;
     if (const void *letter = std::memchr(letters, escape, letter_count)) {
         out += meanings[static_cast<const char *>(letter) - letters];
         ++at;
         return EscapeRead::decoded;
     }
-    unsigned value = 0;
+    std::uint32_t value = 0;
     if (escape >= '0' && escape <= '7') {
         for (std::size_t digits = 0; digits < 3 && at < text.size() && text[at] >= '0' && text[at] <= '7'; ++digits, ++at) {
-            value = value * 8 + static_cast<unsigned>(text[at] - '0');
+            value = value * 8 + static_cast<std::uint32_t>(text[at] - '0');
         }
-    } else if (escape == 'x' && (dialect == EscapeDialect::c || is_hex_at(text, at + 1))) {
-        // Every hex digit that follows, as C reads them; the byte is the low eight bits.
-        for (++at; is_hex_at(text, at); ++at) value = (value * 16 + static_cast<unsigned>(hex_digit_value(text[at]))) & 0xFFF;
-    } else if (dialect == EscapeDialect::c && (escape == 'u' || escape == 'U')) {
+    } else if (escape == 'x' && (c || is_hex_at(text, at + 1))) {
+        // Every hex digit that follows, as C reads them. PO keeps the low eight bits; in C, any
+        // value past the last code point is as bad as that one.
+        const std::uint32_t cap = c ? 0x110000 : 0xFFF;
+        for (++at; is_hex_at(text, at); ++at) {
+            value = value * 16 + static_cast<std::uint32_t>(hex_digit_value(text[at]));
+            value = c ? (value < cap ? value : cap) : value & cap;
+        }
+    } else if (c && (escape == 'u' || escape == 'U')) {
         const int digits = escape == 'u' ? 4 : 8;
         std::uint32_t code_point = 0;
         ++at;
         for (int read = 0; read < digits && is_hex_at(text, at); ++read, ++at) {
             code_point = code_point * 16 + static_cast<std::uint32_t>(hex_digit_value(text[at]));
         }
-        append_utf8(out, code_point);
+        append_utf8(out, code_point < 0x110000 ? code_point : 0x110000);
         return EscapeRead::decoded;
-    } else if (dialect == EscapeDialect::c) {
+    } else if (c) {
         out += escape;  // an unknown escape stands for its character
         ++at;
         return EscapeRead::decoded;
@@ -68,6 +74,11 @@ EscapeRead read_escape(std::string_view text, std::size_t &at, EscapeDialect dia
         return EscapeRead::unknown;
     }
     if (dialect == EscapeDialect::po && (value & 0xFF) == 0) return EscapeRead::nul;
+    if (dialect == EscapeDialect::c_wide && value > 0xFF) {
+        append_utf8(out, value);
+        return EscapeRead::decoded;
+    }
+    if (dialect == EscapeDialect::c && value > 0xFF) return EscapeRead::too_large;
     out += static_cast<char>(value & 0xFF);
     return EscapeRead::decoded;
 }
