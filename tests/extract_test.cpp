@@ -115,6 +115,11 @@ TEST(Extract, FindingsAndStatuses) {
 }
 
 #ifndef _WIN32
+std::string text_of(const std::string &path) {
+    const vellix_test::Bytes bytes = vellix_test::read_file(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // Generated code with lookups in many shapes: xgettext, given the same keywords, must find exactly
 // the same entries.
 std::string generated_code(std::mt19937 &random, int calls) {
@@ -137,6 +142,58 @@ std::string generated_code(std::mt19937 &random, int calls) {
     return code;
 }
 
+// Code that a scanner easily misreads, between calls whose texts take every literal form on which
+// the two readers agree (where they differ, the README says so and the scanner's tests hold ours).
+std::string hostile_code(std::mt19937 &random, int calls) {
+    const char *noise[] = {
+        "c = '\"'; c = '\\''; c = '\\\\'; c = u8'a'; c = L'('; c = 'ab'; c = ')';\n",
+        "<% x<:1:> = 2; %>\n%:define X 1\n",
+        "d = 1e+5; d = 0x1p-3; d = 1'000'000; d = 1.5E-3f; d = 0x1P+4L; d = .5e+1; n = 0b1010'1010;\n",
+        "s = R\"(f(\"no\", \"No\") )\"; t = u8R\"x(f(\"no\", \"No\"))x\";\n",
+        "/* f(\"no\", \"No\") */ // f(\"no\", \"No\")\n",
+        "s = \"f(\\\"no\\\", \\\"No\\\")\";\n",
+        "int sp\\\nlice = 1;\n",
+        "if (a < b && (c > d)) { g(\"x\", (1, 2)); }\n",
+    };
+    const char *texts[] = {
+        "\"plain\"",
+        "\"a\" \"b\"",
+        "u8\"x\" \"y\"",
+        "\"t\" /* c */ \"u\"",
+        "\"line\"\n    \"s\"",
+        "R\"(raw \"q\" (p))\"",
+        "R\"d(a)\"b)d\"",
+        "u8R\"(r)\" \"s\"",
+        "\"\\x41\\x42\\x0043 \\101\\7\"",
+        "\"\\xC3\\xA9 \\u00e9 \\U0001F600\"",
+        "\"\\?\\'\\\"\\t\\n\"",
+        "\"spl\\\nice\"",
+        "\"%s and %d\"",
+        "\"sv\"sv",
+    };
+    std::string code;
+    for (int i = 0; i < calls; ++i) {
+        code += noise[random() % (sizeof noise / sizeof *noise)];
+        code += "f(\"k" + std::to_string(i) + "\", " + texts[random() % (sizeof texts / sizeof *texts)] + ");\n";
+    }
+    return code;
+}
+
+TEST(Extract, ReadsHostileCodeAsXgettextDoes) {
+    if (!std::filesystem::exists("/usr/bin/xgettext")) GTEST_SKIP() << "GNU xgettext is not installed";
+    TempDir dir;
+    std::mt19937 random(7);
+    write_file(dir.file("hostile.cpp"), hostile_code(random, 300));
+    const RunResult run = run_tool({"extract", "--keyword=f:1,2", "-o", dir.file("ours.pot"), dir.file("hostile.cpp")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const RunResult gnu = vellix_test::run_program(
+        "/usr/bin/xgettext", {"xgettext", "--keyword=f:1c,2", "--from-code=UTF-8", "-C", "-o", dir.file("theirs.pot"), dir.file("hostile.cpp")});
+    ASSERT_EQ(gnu.status, 0) << gnu.err;
+    const std::vector<std::string> extracted = entries_of(text_of(dir.file("ours.pot")));
+    EXPECT_EQ(extracted.size(), 300u);
+    EXPECT_EQ(extracted, entries_of(text_of(dir.file("theirs.pot"))));
+}
+
 TEST(Extract, FindsWhatXgettextFinds) {
     if (!std::filesystem::exists("/usr/bin/xgettext")) GTEST_SKIP() << "GNU xgettext is not installed";
     TempDir dir;
@@ -154,10 +211,6 @@ TEST(Extract, FindsWhatXgettextFinds) {
     theirs.insert(theirs.end(), files.begin(), files.end());
     const RunResult gnu = vellix_test::run_program("/usr/bin/xgettext", theirs);
     ASSERT_EQ(gnu.status, 0) << gnu.err;
-    const auto text_of = [](const std::string &path) {
-        const vellix_test::Bytes bytes = vellix_test::read_file(path);
-        return std::string(bytes.begin(), bytes.end());
-    };
     const std::vector<std::string> extracted = entries_of(text_of(dir.file("ours.pot")));
     EXPECT_GT(extracted.size(), 50u);
     EXPECT_EQ(extracted, entries_of(text_of(dir.file("theirs.pot"))));
