@@ -33,6 +33,11 @@ make_po_lines() { { printf '%s\nmsgid "k"\nmsgstr ""\n' "$header"; repeat '"a li
 make_po_nul() { head -c "$1" /dev/zero > "$2"; }
 make_po_garbage() { repeat 'not po at all
 ' "$1" > "$2"; }
+make_src_keys() { repeat '-key
+a value
+' "$1" > "$2"; }
+make_src_value() { { printf -- '-key\n'; repeat 'one line of a long value
+' "$1"; } > "$2"; }
 make_c_nested() { { repeat 'vellix_get(c, "k", ' "$1"; printf '"t"'; repeat ')' "$(($1 / 19))"; printf ';\n'; } > "$2"; }
 make_c_unclosed() { repeat 'vellix_get(c, "k", ' "$1" > "$2"; }
 make_c_raw() {
@@ -63,6 +68,9 @@ cases=(
     "po_lines po merge -o $work/out.po FILE $template"
     "po_nul po compile -o $work/out.18c FILE"
     "po_garbage po check FILE"
+    "src_keys src compile -o $work/out.18c FILE"
+    "src_keys src check FILE"
+    "src_value src compile -o $work/out.18c FILE"
     "c_nested c extract -o $work/out.pot FILE"
     "c_unclosed c extract -o $work/out.pot FILE"
     "c_raw c extract -o $work/out.pot FILE"
