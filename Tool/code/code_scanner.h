@@ -1,8 +1,9 @@
 // C and C++ code read as xgettext reads it, without preprocessing: the calls of given functions or
 // macros, each argument either a string literal (adjacent literals joined, escapes decoded, raw
-// strings, the u8/u/U/L prefixes and C++ literal suffixes understood) or something else; comments and character literals
-// are never taken for calls or strings, and line splices are undone. Time and memory are linear in
-// the code's size, however deeply calls nest or however long a raw string's delimiter.
+// strings, the u8/u/U/L prefixes and C++ literal suffixes understood) or something else; comments
+// and character literals are never taken for calls or strings, and line splices are undone. Time
+// and memory are linear in the code's size, however deeply calls nest or however long a raw
+// string's delimiter.
 #ifndef VELLIX_CODE_SCANNER_H
 #define VELLIX_CODE_SCANNER_H
 
