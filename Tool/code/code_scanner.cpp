@@ -127,7 +127,8 @@ private:
         if (next == '"' && (name == "u8" || name == "u" || name == "U" || name == "L")) {
             return string_token(tokens, false, start, name != "u8");
         }
-        if (next == '"' && (name == "R" || name == "u8R" || name == "uR" || name == "UR" || name == "LR") && raw_delimiter_ends()) {
+        const bool raw_prefix = name == "R" || name == "u8R" || name == "uR" || name == "UR" || name == "LR";
+        if (next == '"' && raw_prefix && raw_delimiter_ends()) {
             return string_token(tokens, true, start, false);
         }
         if (next == '\'' && (name == "u8" || name == "u" || name == "U" || name == "L")) return char_literal(tokens, start);
@@ -197,7 +198,7 @@ private:
         for (std::size_t at = at_ + 1; at < text_.size(); ++at) {
             const char c = text_[at];
             if (c == '(') return true;
-            if (c == ')' || c == '\\' || c == '"' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') return false;
+            if (std::memchr(")\\\" \t\n\r\v\f", c, 9)) return false;
         }
         return false;
     }
@@ -298,7 +299,9 @@ void scan_calls(std::string_view code, const std::function<bool(std::string_view
             FoundCall call;
             call.name = token.text;
             call.line = token.line;
-            if (next_comment > 0 && comments[next_comment - 1].end_line + 1 >= token.line) call.comment = comments[next_comment - 1].text;
+            if (next_comment > 0 && comments[next_comment - 1].end_line + 1 >= token.line) {
+                call.comment = comments[next_comment - 1].text;
+            }
             calls.push_back(std::move(call));
             open.push_back(OpenBracket{calls.size() - 1, i + 2});
             ++open_calls;

@@ -84,10 +84,14 @@ public:
         // What a PO file cannot hold would make a template that no tool reads back.
         for (const CallArgument *argument : {key, text, plural}) {
             if (!argument || !argument->is_literal) continue;
-            const char *problem = argument->escape_too_large ? "has an escape above \\xFF, which compilers refuse in a narrow string"
-                                  : argument->text.find('\0') != std::string::npos ? "holds a NUL byte, which a PO file cannot hold"
-                                  : !is_valid_utf8(argument->text)                 ? "is not valid UTF-8, which a PO file cannot hold"
-                                                                                    : nullptr;
+            const char *problem = nullptr;
+            if (argument->escape_too_large) {
+                problem = "has an escape above \\xFF, which compilers refuse in a narrow string";
+            } else if (argument->text.find('\0') != std::string::npos) {
+                problem = "holds a NUL byte, which a PO file cannot hold";
+            } else if (!is_valid_utf8(argument->text)) {
+                problem = "is not valid UTF-8, which a PO file cannot hold";
+            }
             if (problem) {
                 return warn(argument->line, std::string("a string literal of the call ") + problem + "; the call is skipped");
             }

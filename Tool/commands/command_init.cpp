@@ -73,7 +73,9 @@ int run_init(const Messages &messages, const Arguments &words) {
     switch (create_file_with_text(output, po_file_text(file))) {
     case Creation::created: break;
     case Creation::exists: return exists();
-    case Creation::failed: messages.file_trouble(output, std::string("cannot write: ") + std::strerror(errno)); return status_findings;
+    case Creation::failed:
+        messages.file_trouble(output, std::string("cannot write: ") + std::strerror(errno));
+        return status_findings;
     }
     if (!rule) {
         messages.trouble("no plural rule is known for the language of '" + locale + "': " + output +

@@ -65,7 +65,9 @@ public:
             if (translated && !fuzzy) ++summary.translated;
         }
         if (!translated || (fuzzy && !options_.use_fuzzy)) return;
-        if (message.has_plural && (too_many_forms_ || !plural_forms_fit(message) || !plural_forms_stay_small(message, key))) return;
+        if (message.has_plural && (too_many_forms_ || !plural_forms_fit(message) || !plural_forms_stay_small(message, key))) {
+            return;
+        }
         if (!message.is_header()) {
             for (const Finding &finding : check_printf(message, few_numbers_)) report(finding);
         }
