@@ -41,7 +41,7 @@ TEST(CodeScanning, ReadsLiteralsAsCompilersDo) {
         {"universal characters as UTF-8", R"(f("\u00fc\U0001F600");)", {"f@1:[\xC3\xBC\xF0\x9F\x98\x80]@1"}},
         {"prefixes", "f(u8\"a\", L\"b\", u\"c\", U\"d\");", {"f@1:[a]@1[b]@1[c]@1[d]@1"}},
         {"hex escapes of wide literals are code points", R"(f(L"\x4142", u"\x41", u8"\x41");)", {"f@1:[\xE4\x85\x82]@1[A]@1[A]@1"}},
-        {"an escape too large for a narrow literal", R"(f("\x4142", "\777" L"x");)", {"f@1:[!]@1[!x]@1"}},
+        {"an escape too large for a narrow literal", R"(f("\x4142", "\777" L"x", "y" "\x100");)", {"f@1:[!]@1[!x]@1[!y]@1"}},
         {"literal suffixes belong to the literal", "f(\"a\"sv, \"b\"_tr \"c\", \"d\"s);", {"f@1:[a]@1[bc]@1[d]@1"}},
         {"a macro right after a literal is no suffix", "f(\"%\"PRIu64, \"e\"x);", {"f@1:?@1?@1"}},
         {"raw strings keep every byte", "f(R\"x(a \"quoted\" \\n )\" )x\");", {"f@1:[a \"quoted\" \\n )\" ]@1"}},

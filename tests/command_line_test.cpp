@@ -208,6 +208,7 @@ TEST(ExitStatus, TwoForAFileThatCannotBeReadOneForOneThatCannotBeWritten) {
         {{"merge", "-o", "/dev/full", project.file("de.po"), project.file("app.pot")}, 1, "/dev/full: cannot write: No space left on device\n"},
         {{"extract", "-o", "/dev/full", project.file("a.c")}, 1, "/dev/full: cannot write: No space left on device\n"},
         {{"compile", "-o", "/dev/full", project.file("de.po")}, 1, "/dev/full: cannot write: No space left on device\n"},
+        {{"compile", "-o", "/dev/full", project.file("de.src")}, 1, "/dev/full: cannot write: No space left on device\n"},
 #endif
     };
     for (const Row &row : rows) {

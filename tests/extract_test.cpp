@@ -100,14 +100,17 @@ TEST(Extract, FindingsAndStatuses) {
                            ":3: note: the key's text is first given here\n");
     // What a PO file cannot hold is left out with a warning, so that the template reads back.
     write_file(dir.file("b.c"), "vellix_get(h, \"nul\", \"n\\0ul\");\nvellix_get(h, \"half\", \"\\uD800\");\n"
-                                "vellix_get(h, \"ok\", \"fine\");\nvellix_get(h,\n  \"\\xff\", \"byte\");\n");
+                                "vellix_get(h, \"ok\", \"fine\");\nvellix_get(h,\n  \"\\xff\", \"byte\");\n"
+                                "vellix_get(h, \"wide\", \"\\x4142\");\n");
     const RunResult skipped = run_tool({"extract", dir.file("b.c")});
     EXPECT_EQ(skipped.status, 0);
     const std::string b = dir.file("b.c");
     const std::string cannot = ", which a PO file cannot hold; the call is skipped\n";
     EXPECT_EQ(skipped.err, b + ":1: warning: a string literal of the call holds a NUL byte" + cannot + b +
                                ":2: warning: a string literal of the call is not valid UTF-8" + cannot + b +
-                               ":5: warning: a string literal of the call is not valid UTF-8" + cannot);
+                               ":5: warning: a string literal of the call is not valid UTF-8" + cannot + b +
+                               ":6: warning: a string literal of the call has an escape above \\xFF, which compilers refuse in a "
+                               "narrow string; the call is skipped\n");
     EXPECT_EQ(entries_of(skipped.out), std::vector<std::string>{"ok|fine"});
     EXPECT_EQ(run_tool({"extract"}).status, 2);
     EXPECT_EQ(run_tool({"extract", "--keyword=TR", a}).status, 2);

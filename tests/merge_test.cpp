@@ -262,13 +262,24 @@ TEST(Merge, AFileSizeLimitIsAFailedWrite) {
     write_file(dir.file("de.po"), translation_header + big);
     write_file(dir.file("app.pot"), template_header + big);
     const std::string before = text_of(dir.file("de.po"));
-    const RunResult run = vellix_test::run_program(
-        "/bin/sh", {"sh", "-c", "ulimit -f 4 && exec \"$0\" merge -U \"$1\" \"$2\"", vellix_tool, dir.file("de.po"), dir.file("app.pot")});
-    EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_EQ(run.err, vellix_tool + ": " + dir.file("de.po") + ": cannot write: File too large\n");
-    EXPECT_EQ(text_of(dir.file("de.po")), before);
-    for (const auto &file : std::filesystem::directory_iterator(dir.path())) {
-        EXPECT_EQ(file.path().filename().string().front() == '.', false) << "left behind: " << file.path();
+    // Each command that writes what it read, with the file it writes.
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"merge -U \"$1\" \"$2\"", dir.file("de.po")},
+        {"merge -o \"$3\" \"$1\" \"$2\"", dir.file("out.po")},
+        {"init -l de -o \"$3\" \"$2\"", dir.file("out.po")},
+        {"compile -o \"$3\" \"$1\"", dir.file("out.po")},
+    };
+    for (const auto &[command, written] : rows) {
+        SCOPED_TRACE(command);
+        const RunResult run = vellix_test::run_program("/bin/sh", {"sh", "-c", "ulimit -f 4 && exec \"$0\" " + command, vellix_tool,
+                                                                   dir.file("de.po"), dir.file("app.pot"), dir.file("out.po")});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.err.find(vellix_tool + ": " + written + ": cannot write: File too large\n"), std::string::npos) << run.err;
+        EXPECT_EQ(text_of(dir.file("de.po")), before);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.po")));
+        for (const auto &file : std::filesystem::directory_iterator(dir.path())) {
+            EXPECT_EQ(file.path().filename().string().front() == '.', false) << "left behind: " << file.path();
+        }
     }
 }
 #endif

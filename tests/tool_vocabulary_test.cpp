@@ -265,7 +265,13 @@ TEST(SeededHash, KeysMadeToCollideForTheStandardHashSpread) {
     if (sizeof(std::size_t) != 8 || standard.size() != 1) GTEST_SKIP() << "this standard library hashes strings otherwise";
     // 20,000 random hashes take about 17,200 of 65,536 buckets; the standard hash puts all in one.
     EXPECT_GT(seeded.size(), 15000u);
-    EXPECT_EQ(vellix::SeededHash::seed(), vellix::SeededHash::seed());
+    // The seed is the process's own, and the hash is not the unseeded one.
+    const std::uint64_t seed = vellix::SeededHash::seed();
+    EXPECT_EQ(vellix::SeededHash::seed(), seed);
+    EXPECT_NE(seed, 0u);
+    int unseeded = 0;
+    for (std::size_t i = 0; i < 64; ++i) unseeded += vellix::SeededHash{}(keys[i]) == vellix::hash_key(keys[i].data(), 16, 0);
+    EXPECT_LT(unseeded, 64);
 }
 
 }  // namespace
