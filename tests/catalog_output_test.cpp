@@ -125,11 +125,11 @@ TEST(CompilerOutputReplacement, AFailedWriteLeavesThePreviousCatalog) {
     write_file(dir.file("large.src"), source_of(2000, "new"));
     ASSERT_EQ(run_vellmake({dir.file("app.18c"), dir.file("small.src")}).status, 0);
     const Bytes previous = read_file(dir.file("app.18c"));
-    // Past the file size limit a write fails with EFBIG, as on a full disk, once SIGXFSZ is ignored
-    // (an ignored signal stays ignored across exec).
-    struct sigaction ignore {}, saved{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &saved);
+    // Past the file size limit a write fails with EFBIG, as on a full disk: vellmake ignores
+    // SIGXFSZ itself, which would otherwise kill it without a word (the signal's default action).
+    struct sigaction default_action {}, saved{};
+    default_action.sa_handler = SIG_DFL;
+    sigaction(SIGXFSZ, &default_action, &saved);
     const RunResult run = run_vellmake_limited("ulimit -f 8", dir.file("app.18c"), dir.file("large.src"));
     sigaction(SIGXFSZ, &saved, nullptr);
     EXPECT_EQ(run.status, 1);
