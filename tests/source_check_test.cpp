@@ -92,6 +92,11 @@ TEST(SourceChecking, ComparesWithTheReference) {
         {"a changed conversion is serious", "-n\n%s Dateien\n", "-n\n\n%d files\n",
          {"!1: the printf conversions of key 'n' differ from the reference: here %s, in the reference %d / note ref "
           "1: the reference's value is defined here"}},
+        {"#, no-c-format before each of two entries in a row", "#, no-c-format\n-a\n%s\n#, no-c-format\n-b\n%s\n-c\n%s\n",
+         "-a\n%d\n-b\n%d\n-c\n%d\n",
+         {"!7: the printf conversions of key 'c' differ from the reference: here %s, in the reference %d / note ref "
+          "5: the reference's value is defined here"}},
+        {"#, no-c-format in the reference", "-a\n%s\n", "#, fuzzy, no-c-format\n-a\n%d\n", {}},
         {"the first definition counts", "-n\n%d\n-n\n%s\n", "-n\n%d\n",
          {"3: duplicate key 'n': lookups find only its first definition / note 1: first defined here"}},
     };

@@ -61,7 +61,9 @@ public:
         : keys_(keys), reference_(reference), report_(report) {}
 
     bool entry(std::string_view key, std::string_view value, std::uint64_t key_line) override {
-        const bool no_c_format = key_line == no_c_format_key_line_;
+        // Entries end in the order of their key lines, lines after later comments were read.
+        while (!flagged_keys_.empty() && flagged_keys_.front() < key_line) flagged_keys_.pop_front();
+        const bool no_c_format = !flagged_keys_.empty() && flagged_keys_.front() == key_line;
         const auto [first, inserted] =
             keys_.first_definitions.try_emplace(std::string(key), Definition{key_line, std::string(value), no_c_format});
         if (inserted) {
@@ -94,6 +96,7 @@ public:
     void line(std::uint64_t number, LineKind kind, std::string_view content, std::string_view cut) override {
         last_line_ = number;
         if (kind == LineKind::key) open_keys_.push_back(number);
+        if (kind == LineKind::key && number == no_c_format_key_line_) flagged_keys_.push_back(number);
         if (kind == LineKind::comment && names_no_c_format(content)) no_c_format_key_line_ = number + 1;
         check_line(number, kind, content, cut);
         pass_on_certain();
@@ -160,6 +163,7 @@ private:
     std::deque<std::uint64_t> open_keys_;  // key lines whose entry has not ended yet
     std::uint64_t last_line_ = 0;
     std::uint64_t no_c_format_key_line_ = 0;  // the line after a "#, no-c-format" comment
+    std::deque<std::uint64_t> flagged_keys_;  // key lines right after such a comment, whose entry has not ended
 };
 
 // The mark hides the first line's '-' or '#', whatever follows it.
