@@ -189,6 +189,14 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
          with(false),
          {"1: error: the header's Plural-Forms has nplurals=5000, more than the 100 forms a PO file may have",
           "=Plural-Forms: nplurals=5000; plural=n;\n"}},
+        {"an empty plural form: untranslated, left out, named",
+         "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=3; plural=n%3;\\n\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\n"
+         "msgstr[0] \"D\"\nmsgstr[1] \"Ds\"\nmsgstr[2] \"\"\n\nmsgid \"g\"\nmsgid_plural \"gs\"\nmsgstr[0] \"\"\nmsgstr[1] \"\"\n"
+         "msgstr[2] \"\"\n",
+         with(false),
+         {"=Plural-Forms: nplurals=3; plural=n%3;\n",
+          "6: warning: msgstr[2] is empty: the entry counts as untranslated and is left out, so that every number shows the "
+          "source text"}},
         {"a header rule that does not parse", "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=2; plural=n >;\\n\"\n", with(false),
          {"1: error: the header's Plural-Forms does not parse: the plural expression does not parse: the expression ends too soon",
           "=Plural-Forms: nplurals=2; plural=n >;\n"}},

@@ -206,6 +206,12 @@ TEST(PoStats, OneLinePerFileAndATotal) {
     EXPECT_EQ(run.out, dir.file("a.po") + ": 1 translated (33%), 1 fuzzy (33%), 1 untranslated (33%)\n" + dir.file("b.pot") +
                            ": 0 translated (0%), 0 fuzzy (0%), 1 untranslated (100%)\ntotal: 1 translated (25%), 1 fuzzy "
                            "(25%), 2 untranslated (50%)\n");
+    // A plural entry with one empty form counts as untranslated, and check names the form.
+    write_file(dir.file("c.po"), "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\nmsgstr[0] \"D\"\nmsgstr[1] \"\"\n");
+    const RunResult partial = run_tool({"stats", dir.file("c.po")});
+    EXPECT_EQ(partial.out, dir.file("c.po") + ": 1 translated (50%), 0 fuzzy (0%), 1 untranslated (50%)\n");
+    EXPECT_EQ(run_tool({"check", dir.file("c.po")}).out, dir.file("c.po") + ":6: warning: msgstr[1] is empty: the entry counts as untranslated and is left out, "
+                                              "so that every number shows the source text\n");
 }
 
 #ifndef _WIN32

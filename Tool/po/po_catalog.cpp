@@ -56,7 +56,8 @@ public:
             return;
         }
         if (!message.is_header()) sink_.key(key, message.id, message.line);
-        const bool translated = !message.translations.empty() && !message.translations.front().empty();
+        bool translated = !message.translations.empty() && !message.translations.front().empty();
+        if (translated && message.has_plural && !message.is_header()) translated = every_form_given(message);
         // The header is no message for the translator: it is never counted, and a fuzzy one still counts.
         const bool fuzzy = message.has_flag("fuzzy") && !message.is_header();
         if (!message.is_header()) {
@@ -118,6 +119,20 @@ private:
         return false;
     }
 
+    // Whether a plural entry that has a translation has it in every form: one empty form would show
+    // the source text for some numbers and the translation for others, so such an entry counts as
+    // untranslated and is left out, with a warning that names the form.
+    bool every_form_given(const PoMessage &message) {
+        for (std::size_t form = 1; form < message.translations.size(); ++form) {
+            if (!message.translations[form].empty()) continue;
+            report(warning_at(message.translation_line,
+                              "msgstr[" + std::to_string(form) + "] is empty: the entry counts as untranslated and is left "
+                              "out, so that every number shows the source text"));
+            return false;
+        }
+        return true;
+    }
+
     // Whether the catalog entries of a plural entry's forms, each of which repeats its key, take at
     // most a few times the entry's own text (its decoded strings, and a keyword for each form), so
     // that a catalog stays within a small multiple of its PO file; else an error says why.
@@ -141,7 +156,6 @@ private:
     // catalog source can hold, and that must not be any other entry's.
     void store_plural_forms(const PoMessage &message, const std::string &key) {
         for (std::size_t form = 1; form < message.translations.size(); ++form) {
-            if (message.translations[form].empty()) continue;  // the program's own text then shows
             const std::string form_key = plural_form_key(key, form);
             if (const std::uint64_t other = first_lines_.find_or_add(form_key, first_lines_.hash(form_key), message.line)) {
                 Finding clash = error_at(message.translation_line, "the key of plural form " + std::to_string(form) + ", " +

@@ -31,7 +31,7 @@ public:
 struct PoSummary {
     std::size_t translated = 0;    // entries with a translation, fuzzy ones excluded
     std::size_t fuzzy = 0;         // entries flagged fuzzy that have a translation
-    std::size_t untranslated = 0;  // entries with an empty translation
+    std::size_t untranslated = 0;  // entries with an empty translation, or an empty plural form
     std::size_t errors = 0;
 };
 
