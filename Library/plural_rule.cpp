@@ -13,6 +13,12 @@ constexpr std::size_t max_nesting = 200;     // parentheses, '!' and '?:' inside
 constexpr std::size_t max_stack = 512;       // values a program may hold at once
 constexpr std::size_t max_rule_length = 4096;
 
+// The last word of a part's name, after spaces and colons: "nplurals" in "Plural-Forms: nplurals".
+std::string_view last_word(std::string_view name) {
+    const std::size_t cut = name.find_last_of(" \t:");
+    return cut == std::string_view::npos ? name : name.substr(cut + 1);
+}
+
 }  // namespace
 
 // Recursive descent over the expression, with C's precedence, emitting the program as it goes. The
@@ -233,13 +239,16 @@ bool PluralRule::parse(std::string_view plural_forms, std::string &problem) {
     if (plural_forms.size() > max_rule_length) return failed("the rule is longer than " + std::to_string(max_rule_length) + " bytes");
     bool has_count = false, has_expression = false;
     std::string_view expression;
-    // "nplurals=N; plural=EXPRESSION;", the parts in either order; the expression holds no ';'.
-    while (!trimmed(plural_forms).empty()) {
+    // "nplurals=N; plural=EXPRESSION;", the parts in either order; the expression holds no ';'. As
+    // gettext reads it, what follows the two parts is ignored, and a name may follow other words
+    // ("Plural-Forms: nplurals=2", a field name written twice).
+    while (!trimmed(plural_forms).empty() && !(has_count && has_expression)) {
         const std::size_t end = plural_forms.find(';');
         const std::string_view part = trimmed(plural_forms.substr(0, end));
         plural_forms.remove_prefix(end == std::string_view::npos ? plural_forms.size() : end + 1);
         const std::size_t equals = part.find('=');
-        const std::string_view name = trimmed(part.substr(0, equals));
+        std::string_view name = trimmed(part.substr(0, equals));
+        if (equals != std::string_view::npos) name = last_word(name);
         const std::string_view value = equals == std::string_view::npos ? std::string_view() : trimmed(part.substr(equals + 1));
         if (same_name(name, "nplurals")) {
             std::size_t at = 0;
@@ -269,7 +278,8 @@ PluralRule PluralRule::of_header(const char *header) {
     if (!header) return rule;
     const std::string field = header_field(header, "Plural-Forms");
     std::string ignored;
-    if (!field.empty()) rule.parse(field, ignored);
+    // A rule that cannot be read gives way to the default, as gettext's lookups do.
+    if (!field.empty() && !rule.parse(field, ignored)) rule = PluralRule();
     return rule;
 }
 

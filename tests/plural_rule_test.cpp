@@ -179,6 +179,18 @@ TEST(PluralRule, DefaultIsEnglishAndHeadersAreRead) {
     EXPECT_EQ(polish.form(22), 1u);
     EXPECT_EQ(polish.form(25), 2u);
     EXPECT_EQ(vellix::PluralRule::of_header("Plural-Forms: nplurals=2; plural=n/0;\n").form(5), 0u);
+    // A rule that cannot be read gives way to gettext's default, n != 1 with two forms; what
+    // follows the rule's two parts, or a field name written twice, is read past.
+    for (const char *header : {"Plural-Forms: nulurals=1; plural=0;\n", "Plural-Forms: 2\n", "Plural-Forms: nplurals=2; plural=n >;\n"}) {
+        SCOPED_TRACE(header);
+        const vellix::PluralRule unread = vellix::PluralRule::of_header(header);
+        EXPECT_EQ(unread.plural_count(), 2u);
+        EXPECT_EQ(unread.form(1), 0u);
+        EXPECT_EQ(unread.form(5), 1u);
+    }
+    const vellix::PluralRule read_past = vellix::PluralRule::of_header("Plural-Forms: Plural-Forms: nplurals=3; plural=n%3;\\n;\n");
+    EXPECT_EQ(read_past.plural_count(), 3u);
+    EXPECT_EQ(read_past.form(5), 2u);
     EXPECT_EQ(vellix::plural_form_key("files", 2), "files\n#2");
 }
 

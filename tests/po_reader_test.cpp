@@ -197,9 +197,23 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
          {"=Plural-Forms: nplurals=3; plural=n%3;\n",
           "6: warning: msgstr[2] is empty: the entry counts as untranslated and is left out, so that every number shows the "
           "source text"}},
-        {"a header rule that does not parse", "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=2; plural=n >;\\n\"\n", with(false),
-         {"1: error: the header's Plural-Forms does not parse: the plural expression does not parse: the expression ends too soon",
-          "=Plural-Forms: nplurals=2; plural=n >;\n"}},
+        {"a header rule that does not parse, where no entry needs it: a warning",
+         "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=2; plural=n >;\\n\"\n", with(false),
+         {"=Plural-Forms: nplurals=2; plural=n >;\n",
+          "1: warning: the header's Plural-Forms does not parse: the plural expression does not parse: the expression ends too "
+          "soon; no entry has plural forms"}},
+        {"a misspelled rule where an entry needs it: an error",
+         "msgid \"\"\nmsgstr \"Plural-Forms: nplural=2; plural=n != 1;\\n\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\n"
+         "msgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n",
+         with(false),
+         {"=Plural-Forms: nplural=2; plural=n != 1;\n",
+          "1: error: the header's Plural-Forms does not parse: unknown part 'nplural=2', and entries have plural forms", "f=D",
+          "f\n#1=Ds"}},
+        {"text after the rule's parts, and the field's name written twice, are read past",
+         "msgid \"\"\nmsgstr \"Plural-Forms: Plural-Forms: nplurals=3; plural=n%3; ;x\\n\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\n"
+         "msgstr[0] \"D\"\nmsgstr[1] \"Ds\"\nmsgstr[2] \"Dss\"\n",
+         with(false),
+         {"=Plural-Forms: Plural-Forms: nplurals=3; plural=n%3; ;x\n", "f=D", "f\n#1=Ds", "f\n#2=Dss"}},
         {"a plural form's key taken by another entry", "msgid \"f\\n#1\"\nmsgstr \"x\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\n"
                                                          "msgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n",
          with(false),

@@ -265,6 +265,11 @@ const std::vector<std::string> differential_files = {
              "msgstr[1] \"%d fichiers dans %s\"\n",
     japanese + "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"%d ファイル\"\n",
     japanese + "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"ファイル\"\n",
+    // Rules gettext reads past, or that only matter where entries have plural forms.
+    with_rule("nplurals=2; plural=(n!=1);\\n;") + "msgid \"a\"\nmsgstr \"A\"\n",
+    with_rule("Plural-Forms: nplurals=2; plural=n != 1;") + "msgid \"f\"\nmsgid_plural \"fs\"\nmsgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n",
+    with_rule("nulurals=1; plural=0;") + "msgid \"a\"\nmsgstr \"A\"\n",
+    with_rule("2") + "msgid \"a\"\nmsgstr \"A\"\n",
 };
 
 // What the reader finds in a file: each message's lookup key, msgid and msgid_plural.

@@ -56,6 +56,10 @@ public:
             return;
         }
         if (!message.is_header()) sink_.key(key, message.id, message.line);
+        if (message.has_plural && !unread_rule_.empty()) {
+            error(plural_forms_line_, unread_rule_ + ", and entries have plural forms");
+            unread_rule_.clear();
+        }
         bool translated = !message.translations.empty() && !message.translations.front().empty();
         if (translated && message.has_plural && !message.is_header()) translated = every_form_given(message);
         // The header is no message for the translator: it is never counted, and a fuzzy one still counts.
@@ -76,6 +80,11 @@ public:
         if (message.has_plural) store_plural_forms(message, key);
     }
 
+    // At the end of the file: a rule that could not be read, where no entry needed it, is a warning.
+    void finish() {
+        if (!unread_rule_.empty()) report(warning_at(plural_forms_line_, unread_rule_ + "; no entry has plural forms"));
+    }
+
     PoSummary summary;
 
 private:
@@ -93,7 +102,11 @@ private:
         if (!plural_forms.empty()) {
             plural_forms_line_ = message.line;
             std::string problem;
-            if (!rule_.parse(plural_forms, problem)) error(message.line, "the header's Plural-Forms does not parse: " + problem);
+            if (!rule_.parse(plural_forms, problem)) {
+                // As gettext: the default rule stands, and the rule matters only to plural entries.
+                unread_rule_ = "the header's Plural-Forms does not parse: " + problem;
+                rule_ = PluralRule();
+            }
             if (rule_.plural_count() > max_plural_forms) {
                 error(message.line, too_many_forms(rule_.plural_count()));
                 rule_ = PluralRule();  // the file fails: its plural entries are left out, not multiplied
@@ -187,6 +200,7 @@ private:
     std::vector<bool> few_numbers_ = forms_serving_few_numbers(rule_);
     bool keys_by_context_ = false;
     bool too_many_forms_ = false;  // the header's rule has more forms than a PO file may have
+    std::string unread_rule_;  // why the header's rule could not be read, until a plural entry or the end
     std::string key_;  // the key being made, kept to reuse its memory
     std::size_t key_hash_ = 0;
     bool key_ready_ = false;  // key_ and key_hash_ belong to the entry being read
@@ -198,6 +212,7 @@ private:
 PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &options, PoCatalogSink &sink) {
     CatalogBuilder builder{options, sink, size};
     read_po(bytes, size, builder);
+    builder.finish();
     return builder.summary;
 }
 
