@@ -27,6 +27,7 @@ struct Recorder : vellix::PoSink {
     void syntax_error(std::uint64_t line, const std::string &text) override {
         seen.push_back(std::to_string(line) + ": error: " + text);
     }
+    void warning(std::uint64_t line, const std::string &text) override { seen.push_back(std::to_string(line) + ": warning: " + text); }
 };
 
 std::vector<std::string> read(const std::string &po) {
@@ -54,6 +55,8 @@ TEST(PoReading, ReadsEveryFieldForm) {
         {"entries without blank lines between", "msgid \"a\"\nmsgstr \"1\"\nmsgid \"b\"\nmsgstr \"2\"\n",
          {"1: id[a] str[1]", "3: id[b] str[2]"}},
         {"obsolete entries are skipped", "#~ msgid \"old\"\n#~ msgstr \"alt\"\nmsgid \"a\"\nmsgstr \"b\"\n", {"3: id[a] str[b]"}},
+        {"lines ended by CR alone, as old Mac editors wrote them", "msgid \"a\"\rmsgstr \"b\"\r\rmsgid \"c\"\r\"d\"\rmsgstr \"e\"\r",
+         {"1: id[a] str[b]", "4: id[cd] str[e]"}},
         {"CR LF, a byte-order mark and indentation", "\xEF\xBB\xBFmsgid \"a\"\r\n\t msgstr \"b\" \r\n", {"1: id[a] str[b]"}},
         {"last line without a line feed", "msgid \"a\"\nmsgstr \"b\"", {"1: id[a] str[b]"}},
         {"empty file", "", {}},
@@ -80,6 +83,8 @@ TEST(PoReading, DecodesEveryEscape) {
     }
 }
 
+const std::string nul_cut = "a NUL byte inside a string ends its text there, as gettext reads it: the rest of the string is dropped";
+
 TEST(PoReading, ReportsEachSyntaxErrorOnItsLine) {
     const ReaderRow rows[] = {
         {"unterminated string", "msgid \"a\nmsgstr \"b\"\n", {"1: error: unterminated string"}},
@@ -97,11 +102,20 @@ TEST(PoReading, ReportsEachSyntaxErrorOnItsLine) {
          {"1: error: a string without a keyword before it", "2: id[a] str[c]"}},
         {"msgstr[N] without msgid_plural", "msgid \"a\"\nmsgstr[0] \"b\"\n", {"2: error: missing 'msgid_plural' section"}},
         {"plural forms out of order", "msgid \"a\"\nmsgid_plural \"as\"\nmsgstr[1] \"b\"\n", {"3: error: msgstr[1] out of order"}},
-        {"a NUL byte ends the reading at its line",
-         std::string("msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"c\"\nmsgstr \"x\0y\"\nmsgid \"d\"\nmsgstr \"e\"\n", 56),
-         {"1: id[a] str[b]", "5: error: a NUL byte, which PO text never holds: the file is read no further"}},
+        {"a NUL byte inside a string ends its text, as gettext reads it",
+         std::string("msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"c\"\nmsgstr \"x") + '\0' + "y\\\"z\" \"w\"\nmsgid \"d\"\nmsgstr \"e\"\n",
+         {"1: id[a] str[b]", "5: warning: " + nul_cut, "4: id[c] str[xw]", "6: id[d] str[e]"}},
+        {"a NUL byte outside a string ends the reading at its line",
+         std::string("msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"c\"\nmsgstr \"x\"") + '\0' + "\nmsgid \"d\"\nmsgstr \"e\"\n",
+         {"1: id[a] str[b]", "5: error: a NUL byte, which PO text never holds outside a string: the file is read no further"}},
         {"a file of NUL bytes", std::string(5000, '\0'),
-         {"1: error: a NUL byte, which PO text never holds: the file is read no further"}},
+         {"1: error: a NUL byte, which PO text never holds outside a string: the file is read no further"}},
+        {"a UTF-16 file", std::string("\xFF\xFEm\0s\0g\0", 8),
+         {"1: error: the file is UTF-16LE (it starts with a UTF-16LE byte-order mark): convert it to UTF-8, for example with "
+          "iconv -f UTF-16LE -t UTF-8 FILE > NEW.po"}},
+        {"a UTF-32 file", std::string("\0\0\xFE\xFF\0\0\0m", 8),
+         {"1: error: the file is UTF-32BE (it starts with a UTF-32BE byte-order mark): convert it to UTF-8, for example with "
+          "iconv -f UTF-32BE -t UTF-8 FILE > NEW.po"}},
         {"a long unknown keyword is cut short", std::string(300, 'x') + "\xC3\xA9 \"a\"\n",
          {"1: error: keyword \"" + std::string(40, 'x') + "...\" unknown"}},
         {"an unknown keyword's bytes are escaped", "m\x01\xC3\xA9 \"a\"\n", {"1: error: keyword \"m\\x01\\xC3\\xA9\" unknown"}},

@@ -265,6 +265,9 @@ const std::vector<std::string> differential_files = {
              "msgstr[1] \"%d fichiers dans %s\"\n",
     japanese + "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"%d ファイル\"\n",
     japanese + "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"ファイル\"\n",
+    // Lines ended by CR alone; a NUL byte that ends a string's text.
+    "msgid \"\"\rmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\r\rmsgid \"a\"\rmsgstr \"A\"\r",
+    header + "msgid \"a\"\nmsgstr \"A" + std::string(1, '\0') + "B\"\n\nmsgid \"b\"\nmsgstr \"B\"\n",
     // Rules gettext reads past, or that only matter where entries have plural forms.
     with_rule("nplurals=2; plural=(n!=1);\\n;") + "msgid \"a\"\nmsgstr \"A\"\n",
     with_rule("Plural-Forms: nplurals=2; plural=n != 1;") + "msgid \"f\"\nmsgid_plural \"fs\"\nmsgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n",

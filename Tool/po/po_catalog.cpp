@@ -32,6 +32,7 @@ public:
         : options_(options), sink_(sink), first_lines_(file_size / 64, file_size / 2) {}
 
     void syntax_error(std::uint64_t line, const std::string &text) override { error(line, text); }
+    void warning(std::uint64_t line, const std::string &text) override { report(warning_at(line, text)); }
 
     // The key's slot is loaded while the msgstr is read, instead of being waited for afterwards.
     void identified(const PoMessage &message) override {

@@ -21,6 +21,7 @@ struct FileReader : PoSink {
         findings_.finding(error_at(line, text));
         ++errors;
     }
+    void warning(std::uint64_t line, const std::string &text) override { findings_.finding(warning_at(line, text)); }
     std::size_t errors = 0;
 
 private:

@@ -21,19 +21,22 @@ std::string_view trimmed(std::string_view text) {
 // Decodes one quoted string starting at text[at] == '"' and appends it to `out`; leaves `at` after
 // the closing quote. Gives the error text, or "" when the string is well formed. Linear in the
 // string's length: no byte is searched twice for the same stop byte (a backslash is looked for only
-// up to the next quote), however many escapes the string holds. The lines it reads hold no NUL.
-std::string decode_string(std::string_view text, std::size_t &at, std::string &out) {
+// up to the next quote), however many escapes the string holds. A NUL byte ends the text, as gettext
+// reads it: what follows it up to the closing quote is read but dropped, and `cut` is set.
+std::string decode_string(std::string_view text, std::size_t &at, std::string &out, bool &cut) {
     const auto next = [&](char stop, std::size_t from, std::size_t to) {
         const void *found = std::memchr(text.data() + from, stop, to - from);
         return found ? static_cast<std::size_t>(static_cast<const char *>(found) - text.data()) : to;
     };
-    // The next quote at or after `at`, and the next backslash before it (or the quote).
-    std::size_t quote = 0, backslash = 0;
+    // The next quote at or after `at`, and the next backslash and NUL before it (or the quote).
+    std::size_t quote = 0, backslash = 0, nul = 0;
+    std::size_t kept = std::string::npos;  // the text's length at a NUL byte
     for (++at; at < text.size();) {
         // Most of a string is plain bytes: copy the run before the next stop byte at once.
         if (quote < at) quote = next('"', at, text.size());
         if (backslash < at) backslash = next('\\', at, quote);
-        const std::size_t run_end = std::min(quote, backslash);
+        if (nul < at) nul = next('\0', at, quote);
+        const std::size_t run_end = std::min({quote, backslash, nul});
         if (run_end != at) {
             out.append(text.data() + at, run_end - at);
             at = run_end;
@@ -42,7 +45,16 @@ std::string decode_string(std::string_view text, std::size_t &at, std::string &o
         const char c = text[at];
         if (c == '"') {
             ++at;
+            if (kept != std::string::npos) {
+                out.resize(kept);
+                cut = true;
+            }
             return "";
+        }
+        if (c == '\0') {
+            if (kept == std::string::npos) kept = out.size();
+            ++at;
+            continue;
         }
         if (++at == text.size()) break;
         switch (read_escape(text, at, EscapeDialect::po, out)) {
@@ -53,6 +65,28 @@ std::string decode_string(std::string_view text, std::size_t &at, std::string &o
         }
     }
     return "unterminated string";
+}
+
+// The encoding a UTF-16 or UTF-32 byte-order mark at the start names, or null.
+const char *wide_encoding(const char *bytes, std::size_t size) {
+    const auto starts = [&](const char *mark, std::size_t length) { return size >= length && std::memcmp(bytes, mark, length) == 0; };
+    if (starts("\xFF\xFE\0\0", 4)) return "UTF-32LE";
+    if (starts("\0\0\xFE\xFF", 4)) return "UTF-32BE";
+    if (starts("\xFF\xFE", 2)) return "UTF-16LE";
+    if (starts("\xFE\xFF", 2)) return "UTF-16BE";
+    return nullptr;
+}
+
+// Whether every NUL byte of a line stands inside a quoted string (strings never span lines).
+bool nuls_inside_strings(std::string_view line) {
+    bool inside = false;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        const char c = line[at];
+        if (c == '\0' && !inside) return false;
+        if (c == '"') inside = !inside;
+        if (c == '\\' && inside) ++at;
+    }
+    return true;
 }
 
 // The field that string lines continue.
@@ -170,7 +204,7 @@ private:
         for (std::size_t at = 0; at < rest.size();) {
             if (is_space(rest[at])) {
                 ++at;
-            } else if (rest[at] != '"' || !decode_string(rest, at, current_.previous_id).empty()) {
+            } else if (rest[at] != '"' || !decode_string(rest, at, current_.previous_id, cut_).empty()) {
                 return;  // not a string: what was read so far stands
             }
         }
@@ -244,9 +278,14 @@ private:
             while (at < text.size() && is_space(text[at])) ++at;
             if (at == text.size()) break;
             if (text[at] != '"') return error(number, any ? "text after a string" : "a string must follow the keyword");
-            const std::string problem = decode_string(text, at, out);
+            const std::string problem = decode_string(text, at, out, cut_);
             if (!problem.empty()) return error(number, problem);
             any = true;
+        }
+        if (cut_) {
+            sink_.warning(number, "a NUL byte inside a string ends its text there, as gettext reads it: the rest of the string is "
+                                  "dropped");
+            cut_ = false;
         }
         if (!any) error(number, "a string must follow the keyword");
     }
@@ -259,6 +298,7 @@ private:
     bool has_translation_ = false;
     bool broken_ = false;  // skipping to the next entry after an error
     bool in_previous_id_ = false;  // the last "#|" line was part of a previous msgid
+    bool cut_ = false;              // a NUL byte cut a string of the line being read
     std::vector<std::string> spare_;  // strings of earlier translations, for their memory
 };
 
@@ -277,22 +317,37 @@ void read_po(const char *bytes, std::size_t size, PoSink &sink) {
         explicit ObsoleteSink(PoSink &sink) : sink_(sink) {}
         void message(const PoMessage &message) override { sink_.obsolete(message); }
         void syntax_error(std::uint64_t line, const std::string &text) override { sink_.syntax_error(line, text); }
+        void warning(std::uint64_t line, const std::string &text) override { sink_.warning(line, text); }
         PoSink &sink_;
     } obsolete_sink{sink};
     PoParser obsolete{obsolete_sink, nullptr};
     PoParser parser{sink, &obsolete};
-    // PO text never holds a NUL byte: a file that does is binary or damaged, and reading stops at
-    // its line with one short error rather than taking the rest for text.
-    const std::size_t nul = text.find('\0');
+    if (const char *encoding = wide_encoding(bytes, size)) {
+        sink.syntax_error(1, std::string("the file is ") + encoding + " (it starts with a " + encoding +
+                                 " byte-order mark): convert it to UTF-8, for example with iconv -f " + encoding +
+                                 " -t UTF-8 FILE > NEW.po");
+        return;
+    }
+    // A NUL byte outside a string means a binary or damaged file: reading stops at its line with one
+    // short error rather than taking the rest for text. Inside a string, it ends the string's text.
+    std::size_t nul = text.find('\0');
     std::uint64_t number = 1;
     for (std::size_t start = 0; start < text.size(); ++number) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
+        // A carriage return not followed by a line feed ends a line too (old Mac editors).
+        const void *cr = std::memchr(text.data() + start, '\r', end - start);
+        const std::size_t lone_cr = cr ? static_cast<std::size_t>(static_cast<const char *>(cr) - text.data()) : end;
+        if (lone_cr + 1 < end) end = lone_cr;
+        const std::string_view line = text.substr(start, end - start);
         if (nul < end) {
-            sink.syntax_error(number, "a NUL byte, which PO text never holds: the file is read no further");
-            return;
+            if (!nuls_inside_strings(line)) {
+                sink.syntax_error(number, "a NUL byte, which PO text never holds outside a string: the file is read no further");
+                return;
+            }
+            nul = text.find('\0', end);
         }
-        parser.line(number, text.substr(start, end - start));
+        parser.line(number, line);
         start = end + 1;
     }
     parser.end();

@@ -1,8 +1,10 @@
 // The PO format of GNU gettext, read from bytes in memory: entries of comments, an optional
 // msgctxt, msgid, an optional msgid_plural, and msgstr or msgstr[N]; each field one or more adjacent
 // quoted strings with C escapes. Obsolete entries (#~) are skipped; CR LF line ends and a leading
-// UTF-8 byte-order mark are accepted. Reading takes time linear in the text's size, whatever its
-// shape (bench/growth_bench.sh grows the hostile ones), and a NUL byte ends it with one error.
+// UTF-8 byte-order mark are accepted, and so are lines ended by a lone CR. Reading takes time linear
+// in the text's size, whatever its shape (bench/growth_bench.sh grows the hostile ones). A NUL byte
+// outside a string ends it with one error; one inside a string ends that string's text, as gettext
+// reads it, with a warning. A file with a UTF-16 or UTF-32 byte-order mark is one error that says so.
 #ifndef VELLIX_PO_READER_H
 #define VELLIX_PO_READER_H
 
@@ -49,6 +51,8 @@ public:
     virtual void obsolete(const PoMessage & /*message*/) {}
     // A syntax error; the entry it is in is not handed on.
     virtual void syntax_error(std::uint64_t line, const std::string &text) = 0;
+    // Something read as gettext reads it, but worth a word (a NUL byte that cut a string).
+    virtual void warning(std::uint64_t /*line*/, const std::string & /*text*/) {}
 };
 
 // Reads `size` bytes of PO text.
