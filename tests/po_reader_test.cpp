@@ -181,6 +181,12 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
         {"an entry without msgctxt where msgctxt holds the keys", keyed_header + "msgid \"Hi\"\nmsgstr \"Hallo\"\n", with(false),
          {"=X-Vellix-Keys: msgctxt\n",
           "4: error: the entry has no msgctxt, which holds the keys in this file (X-Vellix-Keys: msgctxt)"}},
+        {"bytes that are not UTF-8 where the header says UTF-8", utf8_header + "msgid \"a\"\nmsgstr \"ok\"\n\nmsgid \"b\"\nmsgid_plural \"bs\"\n"
+                                                              "msgstr[0] \"\xC3\xA9t\xC3\xA9\"\nmsgstr[1] \"\xE9t\xE9\"\n",
+         with(false),
+         {"=Content-Type: text/plain; charset=UTF-8\n", "a=ok",
+          "7: error: the entry's msgstr[1] holds a byte that is not UTF-8 (\\xE9 at byte 1 of the text), though the header says "
+          "charset=UTF-8: convert the file (for example iconv -f ISO-8859-1 -t UTF-8 FILE) or declare its real charset"}},
         {"a key defined twice", "msgid \"a\"\nmsgstr \"1\"\n\n#, fuzzy\nmsgid \"a\"\nmsgstr \"2\"\n", with(false),
          {"a=1", "5: error: duplicate key 'a'"}},
         {"plural forms under the key and the key, LF, '#' and the form",

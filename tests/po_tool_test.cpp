@@ -265,6 +265,9 @@ const std::vector<std::string> differential_files = {
              "msgstr[1] \"%d fichiers dans %s\"\n",
     japanese + "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"%d ファイル\"\n",
     japanese + "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"ファイル\"\n",
+    // Latin-1 bytes in a file that says it is UTF-8.
+    header + "msgid \"summer\"\nmsgstr \"\xE9t\xE9\"\n",
+    header + "msgctxt \"caf\xE9\"\nmsgid \"a\"\nmsgstr \"b\"\n",
     // Lines ended by CR alone; a NUL byte that ends a string's text.
     "msgid \"\"\rmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\r\rmsgid \"a\"\rmsgstr \"A\"\r",
     header + "msgid \"a\"\nmsgstr \"A" + std::string(1, '\0') + "B\"\n\nmsgid \"b\"\nmsgstr \"B\"\n",

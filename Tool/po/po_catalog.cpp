@@ -8,6 +8,7 @@
 #include "po_format_check.h"
 #include "po_reader.h"
 #include "text_escape.h"
+#include "utf8.h"
 
 namespace vellix {
 namespace {
@@ -42,6 +43,10 @@ public:
 
     void message(const PoMessage &message) override {
         if (message.is_header()) header(message);
+        if (declared_utf8_ && !fields_are_utf8(message)) {
+            key_ready_ = false;
+            return;
+        }
         // identified() has made the key already, unless the entry is the header or lacks one.
         std::string &key = key_;
         if (!key_ready_) {
@@ -99,6 +104,7 @@ private:
         const std::string &text = message.translations.empty() ? std::string() : message.translations.front();
         if (header_keys_in_context(text)) keys_by_context_ = true;
         const std::string charset = charset_of(header_field(text, "Content-Type"));
+        declared_utf8_ = same_name(charset, "utf-8") || same_name(charset, "utf8");
         const std::string plural_forms = header_field(text, "Plural-Forms");
         if (!plural_forms.empty()) {
             plural_forms_line_ = message.line;
@@ -131,6 +137,24 @@ private:
                                  : has + "a header without Plural-Forms means nplurals=2; plural=n != 1;: add the "
                                          "language's rule to the header");
         return false;
+    }
+
+    // Whether every field of an entry is UTF-8, as the header declares; else an error that names the
+    // field and the byte, and the entry is left out.
+    bool fields_are_utf8(const PoMessage &message) {
+        const auto check = [&](const std::string &text, const std::string &field) {
+            const std::size_t bad = first_invalid_utf8(text);
+            if (bad == text.size()) return true;
+            error(message.line, "the entry's " + field + " holds a byte that is not UTF-8 (" + excerpt(text.substr(bad, 1)) +
+                                    " at byte " + std::to_string(bad + 1) + " of the text), though the header says charset=UTF-8: "
+                                    "convert the file (for example iconv -f ISO-8859-1 -t UTF-8 FILE) or declare its real charset");
+            return false;
+        };
+        if (!check(message.context, "msgctxt") || !check(message.id, "msgid") || !check(message.plural_id, "msgid_plural")) return false;
+        for (std::size_t form = 0; form < message.translations.size(); ++form) {
+            if (!check(message.translations[form], message.has_plural ? "msgstr[" + std::to_string(form) + "]" : "msgstr")) return false;
+        }
+        return true;
     }
 
     // Whether a plural entry that has a translation has it in every form: one empty form would show
@@ -200,6 +224,7 @@ private:
     std::uint64_t plural_forms_line_ = 0;  // the header's line, when it has a Plural-Forms field
     std::vector<bool> few_numbers_ = forms_serving_few_numbers(rule_);
     bool keys_by_context_ = false;
+    bool declared_utf8_ = false;  // the header's charset is UTF-8: every field must be
     bool too_many_forms_ = false;  // the header's rule has more forms than a PO file may have
     std::string unread_rule_;  // why the header's rule could not be read, until a plural entry or the end
     std::string key_;  // the key being made, kept to reuse its memory

@@ -9,6 +9,9 @@ namespace vellix {
 
 bool is_valid_utf8(std::string_view text);
 
+// Where the first byte that does not start a valid sequence stands, or text.size() when all is valid.
+std::size_t first_invalid_utf8(std::string_view text);
+
 }  // namespace vellix
 
 #endif
