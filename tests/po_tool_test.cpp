@@ -82,9 +82,9 @@ TEST(PoCompile, ErrorsNameFileAndLineAndWriteNothing) {
         {"syntax error", "msgid \"a\"\nmsgstr \"b\n", "@:2: error: unterminated string\n"},
         {"duplicate", "msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"a\"\nmsgstr \"c\"\n",
          "@:4: error: duplicate key 'a'\n@:1: note: first defined here\n"},
-        {"charset", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n",
-         "@:1: error: the charset ISO-8859-1 is not UTF-8: convert the file (msgconv --to-code=UTF-8 FILE) or compile it "
-         "with --keep-charset to copy its bytes unchanged\n"},
+        {"charset", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=NO-SUCH-CHARSET\\n\"\n",
+         "@:2: error: the charset NO-SUCH-CHARSET is unknown to this system's converter: convert the file to UTF-8 (msgconv "
+         "--to-code=UTF-8 FILE), or compile it with --keep-charset to copy its bytes unchanged\n"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

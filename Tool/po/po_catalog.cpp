@@ -1,6 +1,7 @@
 #include "po_catalog.h"
 
 #include "catalog_format.h"
+#include "charset_conversion.h"
 #include "first_definitions.h"
 #include "header_fields.h"
 #include "plural_rule.h"
@@ -10,14 +11,32 @@
 #include "text_escape.h"
 #include "utf8.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
 namespace vellix {
 namespace {
 
-bool charset_is_taken_as_is(const std::string &charset) {
-    for (const char *taken : {"", "utf-8", "utf8", "ascii", "us-ascii", "charset"}) {
-        if (same_name(charset, taken)) return true;
-    }
-    return false;
+// The charset the header entry declares, found in the raw bytes before they are read, so that a
+// file in another charset can be converted first: the header is the first entry, its msgid empty,
+// its fields ASCII in every charset a PO file may use. "" when there is no such header.
+std::string header_charset(std::string_view po) {
+    std::size_t start = po.compare(0, 6, "msgid ") == 0 ? 0 : po.find("\nmsgid ");
+    if (start == std::string_view::npos) return "";
+    start += po[start] == '\n' ? 1 : 0;
+    if (po.compare(start, 9, "msgid \"\"\n") != 0 && po.compare(start, 10, "msgid \"\"\r\n") != 0) return "";
+    const std::size_t end = std::min(po.find("\n\n", start), po.find("\nmsgid", start + 1));
+    const std::string_view header = po.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    const std::size_t charset = header.find("charset=");
+    if (charset == std::string_view::npos) return "";
+    std::size_t stop = charset + 8;
+    while (stop < header.size() && (std::isalnum(static_cast<unsigned char>(header[stop])) || std::strchr("-_.:", header[stop]))) ++stop;
+    return std::string(header.substr(charset + 8, stop - charset - 8));
+}
+
+std::uint64_t line_at(std::string_view text, std::size_t offset) {
+    return static_cast<std::uint64_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n')) + 1;
 }
 
 // How many times its own text a plural entry may take in a catalog, and what its forms' keywords
@@ -29,8 +48,9 @@ constexpr std::size_t form_key_bytes = 3;
 class CatalogBuilder : public PoSink {
 public:
     // Real entries take 60 bytes or more of a file; the table grows if there are more.
-    CatalogBuilder(const PoOptions &options, PoCatalogSink &sink, std::size_t file_size)
-        : options_(options), sink_(sink), first_lines_(file_size / 64, file_size / 2) {}
+    // `converted_from`: the charset the file was converted from into UTF-8, or "".
+    CatalogBuilder(const PoOptions &options, PoCatalogSink &sink, std::size_t file_size, std::string converted_from)
+        : options_(options), sink_(sink), converted_from_(std::move(converted_from)), first_lines_(file_size / 64, file_size / 2) {}
 
     void syntax_error(std::uint64_t line, const std::string &text) override { error(line, text); }
     void warning(std::uint64_t line, const std::string &text) override { report(warning_at(line, text)); }
@@ -62,6 +82,16 @@ public:
             return;
         }
         if (!message.is_header()) sink_.key(key, message.id, message.line);
+        if (message.is_header() && !converted_from_.empty() && !options_.keep_charset) {
+            // The catalog's header says what its texts now are.
+            PoMessage header = message;
+            const std::string content_type = header_field(header.translations.front(), "Content-Type");
+            const std::size_t charset = content_type.find(converted_from_);
+            header.translations.front() = with_header_field(
+                header.translations.front(), "Content-Type",
+                content_type.substr(0, charset) + "UTF-8" + content_type.substr(charset + converted_from_.size()));
+            return sink_.entry(key, header.translations.front(), message.line);
+        }
         if (message.has_plural && !unread_rule_.empty()) {
             error(plural_forms_line_, unread_rule_ + ", and entries have plural forms");
             unread_rule_.clear();
@@ -82,7 +112,7 @@ public:
         if (!message.is_header()) {
             for (const Finding &finding : check_printf(message, few_numbers_)) report(finding);
         }
-        sink_.entry(key, message.translations.front(), message.line);
+        emit(key, message.translations.front(), message.line);
         if (message.has_plural) store_plural_forms(message, key);
     }
 
@@ -99,6 +129,13 @@ private:
         sink_.finding(finding);
     }
     void error(std::uint64_t line, const std::string &text) { report(error_at(line, text)); }
+
+    // An entry to the catalog: with --keep-charset, a converted file's key and text go back to the
+    // file's own bytes.
+    void emit(const std::string &key, const std::string &value, std::uint64_t line) {
+        if (converted_from_.empty() || !options_.keep_charset) return sink_.entry(key, value, line);
+        sink_.entry(convert_from_utf8(key, converted_from_), convert_from_utf8(value, converted_from_), line);
+    }
 
     void header(const PoMessage &message) {
         const std::string &text = message.translations.empty() ? std::string() : message.translations.front();
@@ -121,10 +158,7 @@ private:
             }
             few_numbers_ = forms_serving_few_numbers(rule_);
         }
-        if (!options_.keep_charset && !charset_is_taken_as_is(charset)) {
-            error(message.line, "the charset " + charset + " is not UTF-8: convert the file (msgconv --to-code=UTF-8 FILE) "
-                                "or compile it with --keep-charset to copy its bytes unchanged");
-        }
+        if (!converted_from_.empty()) declared_utf8_ = true;  // its bytes are UTF-8 now
     }
 
     // As many translations as the rule has forms, else an error that names the header line to fix.
@@ -203,7 +237,7 @@ private:
                 report(clash);
                 continue;
             }
-            sink_.entry(form_key, message.translations[form], message.line);
+            emit(form_key, message.translations[form], message.line);
         }
     }
 
@@ -220,6 +254,7 @@ private:
 
     const PoOptions &options_;
     PoCatalogSink &sink_;
+    std::string converted_from_;
     PluralRule rule_;                   // the header's, or gettext's default
     std::uint64_t plural_forms_line_ = 0;  // the header's line, when it has a Plural-Forms field
     std::vector<bool> few_numbers_ = forms_serving_few_numbers(rule_);
@@ -236,8 +271,37 @@ private:
 }  // namespace
 
 PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &options, PoCatalogSink &sink) {
-    CatalogBuilder builder{options, sink, size};
-    read_po(bytes, size, builder);
+    const std::string_view po(bytes, size);
+    const std::string charset = header_charset(po);
+    if (is_utf8_charset(charset)) {
+        CatalogBuilder builder{options, sink, size, ""};
+        read_po(bytes, size, builder);
+        builder.finish();
+        return builder.summary;
+    }
+    // Another charset: the whole file is converted first, so that no byte of a multibyte character
+    // (a second byte 0x5C in Shift_JIS or Big5) is ever read as a quote or a backslash. With
+    // --keep-charset, each text read goes back to the file's own bytes.
+    const Utf8Conversion converted = convert_to_utf8(po, charset);
+    PoSummary failed;
+    failed.errors = 1;
+    switch (converted.outcome) {
+    case Utf8Conversion::Outcome::unknown_charset:
+        sink.finding(error_at(line_at(po, po.find("charset=")), "the charset " + charset +
+                                                                    " is unknown to this system's converter: convert the file to "
+                                                                    "UTF-8 (msgconv --to-code=UTF-8 FILE), or compile it with "
+                                                                    "--keep-charset to copy its bytes unchanged"));
+        return failed;
+    case Utf8Conversion::Outcome::invalid_bytes:
+        sink.finding(error_at(line_at(po, converted.invalid_at),
+                              "bytes that are not " + charset + ", as the header says the file is (" +
+                                  excerpt(po.substr(converted.invalid_at, 4), 4) + "...): fix them, or give the file's real charset"));
+        return failed;
+    case Utf8Conversion::Outcome::converted:
+        break;
+    }
+    CatalogBuilder builder{options, sink, converted.text.size(), charset};
+    read_po(converted.text.data(), converted.text.size(), builder);
     builder.finish();
     return builder.summary;
 }

@@ -1,0 +1,32 @@
+// Text in a named charset (ISO-8859-1, KOI8-R, Shift_JIS, Big5, ...) turned into UTF-8 by the
+// operating system's converter: iconv on POSIX systems, MultiByteToWideChar with the charset's code
+// page on Windows. No converter of our own, and no library beyond the system's.
+#ifndef VELLIX_CHARSET_CONVERSION_H
+#define VELLIX_CHARSET_CONVERSION_H
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vellix {
+
+struct Utf8Conversion {
+    enum class Outcome { converted, unknown_charset, invalid_bytes } outcome = Outcome::converted;
+    std::string text;              // the UTF-8 text, when converted
+    std::size_t invalid_at = 0;    // where the first byte that is not valid in the charset stands
+};
+
+// Whether a charset name means UTF-8 or its ASCII subset, which need no conversion ("" and the
+// templates' placeholder "CHARSET" included).
+bool is_utf8_charset(std::string_view charset);
+
+// `text`, read in `charset`, as UTF-8. Shift_JIS is read as its Windows form (CP932), whose 0x5C is
+// the backslash that PO escapes start with, not the yen sign of JIS X 0201.
+Utf8Conversion convert_to_utf8(std::string_view text, const std::string &charset);
+
+// UTF-8 text that convert_to_utf8 made from `charset`, back in that charset (the same bytes).
+std::string convert_from_utf8(std::string_view utf8, const std::string &charset);
+
+}  // namespace vellix
+
+#endif
