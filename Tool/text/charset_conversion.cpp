@@ -43,7 +43,7 @@ unsigned code_page_of(const std::string &charset) {
         const char *name;
         unsigned page;
     } pages[] = {{"KOI8R", 20866}, {"KOI8U", 21866},  {"EUCJP", 20932}, {"SHIFTJIS", 932}, {"SJIS", 932},
-                 {"EUCKR", 51949}, {"GB2312", 936},   {"GBK", 936},     {"GB18030", 54936}, {"BIG5", 950},
+                 {"EUCKR", 949}, {"GB2312", 936},   {"GBK", 936},     {"GB18030", 54936}, {"BIG5", 950},
                  {"BIG5HKSCS", 950}, {"TIS620", 874}, {"VISCII", 1258}};
     for (const auto &page : pages) {
         if (name == page.name) return page.page;
@@ -70,8 +70,15 @@ Utf8Conversion convert_to_utf8(std::string_view text, const std::string &charset
         const int length = static_cast<int>(end - start);
         const int wide_length = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data() + start, length, nullptr, 0);
         if (wide_length <= 0) {
+            // The longest prefix of the line that converts ends where the bad byte starts (looked
+            // for in the first 4 KB of the line only).
             result.outcome = Utf8Conversion::Outcome::invalid_bytes;
             result.invalid_at = start;
+            for (int prefix = 1; prefix <= length && prefix <= 4096; ++prefix) {
+                if (MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data() + start, prefix, nullptr, 0) > 0) {
+                    result.invalid_at = start + static_cast<std::size_t>(prefix);
+                }
+            }
             return result;
         }
         std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
