@@ -291,6 +291,45 @@ TEST(PoCatalogRules, RefusesPluralFormsThatWouldMultiplyTheFile) {
     }
 }
 
+TEST(PoCatalogRules, ExpandsIntTypesMacrosOfFormats) {
+    const std::string po = "#, c-format\nmsgid \"%<PRIu64> bytes\"\nmsgstr \"%<PRIu64> octets\"\n\n"
+                           "msgid \"%<PRIu64> left\"\nmsgstr \"%<PRIu64> restants\"\n\n"
+                           "#, c-format\nmsgid \"%llu bytes\"\nmsgstr \"%llu octets\"\n\n"
+                           "#, c-format\nmsgid \"%<PRIx64> ids\"\nmsgstr \"%<PRIx64> ids\"\n\n"
+                           "#, c-format\nmsgid \"%lx ids\"\nmsgstr \"%lx identifiants\"\n\n"
+                           "#, c-format\nmsgid \"%<PRIu32> files\"\nmsgstr \"%s fichiers\"\n";
+    const struct Row {
+        vellix::IntTypesTarget target;
+        std::vector<std::string> seen;
+    } rows[] = {
+        {vellix::IntTypesTarget::lp64,
+         {"%lu bytes=%lu octets", "%<PRIu64> left=%<PRIu64> restants", "%llu bytes=%llu octets", "%lx ids=%lx ids",
+          "17: error: duplicate key '%lx ids'",
+          "22: error: the printf conversions of 'msgstr' take other arguments than those of 'msgid': msgid %u, msgstr %s",
+          "%u files=%s fichiers"}},
+        {vellix::IntTypesTarget::windows,
+         // Here %<PRIu64> bytes and %llu bytes are one key, and their translations agree.
+         {"%llu bytes=%llu octets", "%<PRIu64> left=%<PRIu64> restants", "%llx ids=%llx ids", "%lx ids=%lx identifiants",
+          "22: error: the printf conversions of 'msgstr' take other arguments than those of 'msgid': msgid %u, msgstr %s",
+          "%u files=%s fichiers"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.target == vellix::IntTypesTarget::lp64 ? "lp64" : "windows");
+        vellix::PoOptions options = with(false, vellix::PoKeys::msgid);
+        options.target = row.target;
+        CatalogRecorder recorder;
+        vellix::read_po_catalog(po.data(), po.size(), options, recorder);
+        EXPECT_EQ(recorder.seen, row.seen);
+    }
+    // Expanded formats that agree with a plain one are one entry.
+    const std::string agreeing = "#, c-format\nmsgid \"%<PRIx64>\"\nmsgstr \"%<PRIx64>!\"\n\n#, c-format\nmsgid \"%lx\"\nmsgstr \"%lx!\"\n";
+    vellix::PoOptions options = with(false, vellix::PoKeys::msgid);
+    options.target = vellix::IntTypesTarget::lp64;
+    CatalogRecorder recorder;
+    EXPECT_EQ(vellix::read_po_catalog(agreeing.data(), agreeing.size(), options, recorder).errors, 0u);
+    EXPECT_EQ(recorder.seen, std::vector<std::string>{"%lx=%lx!"});
+}
+
 TEST(PoCatalogRules, FindsDuplicatesAmongManyShortEntries) {
     // Far more entries than the file's size suggests, so that the key table grows on the way.
     std::string po;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cinttypes>
+
 #include <clocale>
 #include <filesystem>
 #include <string>
@@ -57,6 +59,38 @@ const char help_po[] =
     "msgctxt \"menu\"\n"
     "msgid \"-Open\"\n"
     "msgstr \"#Öffnen\"\n";
+
+// A format built with an <inttypes.h> macro, from the code to the program's lookup: extract writes
+// it as xgettext does, compile expands it as this platform's header does (or as --target's does).
+TEST(PoCompile, IntTypesMacrosFromCodeToLookup) {
+    TempDir dir;
+    write_file(dir.file("a.c"), "printf(vellix_get(h, \"size\", \"%\" PRIu64 \" bytes\"), size);\n");
+    const RunResult extracted = run_tool({"extract", "-o", dir.file("app.pot"), dir.file("a.c")});
+    ASSERT_EQ(extracted.status, 0) << extracted.err;
+    const vellix_test::Bytes pot = vellix_test::read_file(dir.file("app.pot"));
+    const std::string po(pot.begin(), pot.end());
+    const std::string entry = "#, c-format\nmsgctxt \"size\"\nmsgid \"%<PRIu64> bytes\"\nmsgstr \"\"\n";
+    ASSERT_NE(po.find(entry), std::string::npos) << po;
+    std::string translated = po;
+    translated.replace(translated.find(entry), entry.size(), "#, c-format\nmsgctxt \"size\"\nmsgid \"%<PRIu64> bytes\"\nmsgstr \"%<PRIu64> Bytes\"\n");
+    write_file(dir.file("de.po"), translated);
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{}, std::string("%") + PRIu64 + " Bytes"},
+        {{"--target=windows"}, "%llu Bytes"},
+        {{"--target=x86_64-linux-gnu"}, "%lu Bytes"},
+    };
+    for (const auto &[options, looked_up] : rows) {
+        std::vector<std::string> arguments{"compile", "-o", dir.file("app.18c")};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.push_back(dir.file("de.po"));
+        const RunResult run = run_tool(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const Handle catalog = load(dir, "app");
+        ASSERT_NE(catalog, nullptr);
+        EXPECT_STREQ(vellix_get(catalog.get(), "size", nullptr), looked_up.c_str());
+    }
+    EXPECT_EQ(run_tool({"compile", "--target=amiga", "-o", dir.file("app.18c"), dir.file("de.po")}).status, 2);
+}
 
 TEST(PoCompile, MultiLineMessagesLoadAndLookUp) {
     TempDir dir;

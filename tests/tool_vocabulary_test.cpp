@@ -3,6 +3,7 @@
 #include "c_escape.h"
 #include "finding_printer.h"
 #include "first_definitions.h"
+#include "inttypes_macros.h"
 #include "po_keys.h"
 #include "seeded_hash.h"
 #include "utf8.h"
@@ -272,6 +273,42 @@ TEST(SeededHash, KeysMadeToCollideForTheStandardHashSpread) {
     int unseeded = 0;
     for (std::size_t i = 0; i < 64; ++i) unseeded += vellix::SeededHash{}(keys[i]) == vellix::hash_key(keys[i].data(), 16, 0);
     EXPECT_LT(unseeded, 64);
+}
+
+TEST(IntTypesMacros, AsEachPlatformsHeaderSpellsThem) {
+    using vellix::IntTypesTarget;
+    const struct Row {
+        const char *name;
+        const char *lp64, *windows;  // null: not such a macro
+    } rows[] = {
+        {"PRIu64", "lu", "llu"},       {"PRId32", "d", "d"},          {"PRIx8", "x", "x"},
+        {"PRIXMAX", "lX", "llX"},      {"PRIoPTR", "lo", "llo"},      {"PRIiLEAST64", "li", "lli"},
+        {"PRIuLEAST16", "u", "u"},     {"PRIdFAST8", "d", "d"},       {"PRIdFAST16", "ld", "d"},
+        {"PRIuFAST32", "lu", "u"},     {"PRIuFAST64", "lu", "llu"},   {"PRIu128", nullptr, nullptr},
+        {"PRIsMAX", nullptr, nullptr}, {"PRIuLEASTMAX", nullptr, nullptr}, {"SCNu64", nullptr, nullptr},
+        {"PRIu", nullptr, nullptr},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string lp64, windows;
+        EXPECT_EQ(vellix::inttypes_macro(row.name, IntTypesTarget::lp64, lp64), row.lp64 != nullptr);
+        EXPECT_EQ(vellix::inttypes_macro(row.name, IntTypesTarget::windows, windows), row.windows != nullptr);
+        if (row.lp64) {
+            EXPECT_EQ(lp64, row.lp64);
+            EXPECT_EQ(windows, row.windows);
+        }
+    }
+    const std::string text = "%<PRIu64> of %08<PRIxMAX>, %<PRIu128>, <PRId32> and 100%%<PRIu8>";
+    EXPECT_TRUE(vellix::has_inttypes_macro(text));
+    EXPECT_FALSE(vellix::has_inttypes_macro("%<PRIu128> <PRIu64>"));
+    EXPECT_EQ(vellix::with_inttypes_expanded(text, IntTypesTarget::lp64), "%lu of %08lx, %<PRIu128>, <PRId32> and 100%%u");
+    EXPECT_EQ(vellix::with_inttypes_expanded(text, IntTypesTarget::windows), "%llu of %08llx, %<PRIu128>, <PRId32> and 100%%u");
+    vellix::IntTypesTarget target = IntTypesTarget::lp64;
+    EXPECT_TRUE(vellix::inttypes_target_named("x86_64-w64-mingw32", target));
+    EXPECT_EQ(target, IntTypesTarget::windows);
+    EXPECT_TRUE(vellix::inttypes_target_named("linux", target));
+    EXPECT_EQ(target, IntTypesTarget::lp64);
+    EXPECT_FALSE(vellix::inttypes_target_named("amiga", target));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "code_scanner.h"
 
 #include "c_escape.h"
+#include "inttypes_macros.h"
 
 #include <cstring>
 
@@ -132,6 +133,13 @@ private:
             return string_token(tokens, true, start, false);
         }
         if (next == '\'' && (name == "u8" || name == "u" || name == "U" || name == "L")) return char_literal(tokens, start);
+        // An <inttypes.h> macro right after a literal joins it as xgettext writes it: "%" PRIu64
+        // " bytes" is "%<PRIu64> bytes", which compiling turns into the platform's conversion.
+        std::string expansion;
+        if (!tokens.empty() && tokens.back().kind == TokenKind::string && inttypes_macro(name, IntTypesTarget::lp64, expansion)) {
+            tokens.back().text.append("<").append(name).append(">");
+            return;
+        }
         push(tokens, TokenKind::identifier, std::string(name), start);
     }
 

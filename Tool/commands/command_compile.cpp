@@ -71,7 +71,7 @@ int parse_request(const Messages &messages, const Arguments &words, CompileReque
     CommandLine line;
     if (!read_command_line(messages, "compile", words,
                            {{'\0', "use-fuzzy", nullptr}, {'\0', "keep-charset", nullptr}, {'\0', "keys", "msgid or msgctxt"},
-                            {'o', "output", "a CATALOG"}},
+                            {'o', "output", "a CATALOG"}, {'\0', "target", "a PLATFORM"}},
                            line)) {
         return status_trouble;
     }
@@ -79,6 +79,9 @@ int parse_request(const Messages &messages, const Arguments &words, CompileReque
         if (option.is("use-fuzzy")) request.options.use_fuzzy = true;
         if (option.is("keep-charset")) request.options.keep_charset = true;
         if (option.is("output")) request.output = option.value;
+        if (option.is("target") && !inttypes_target_named(option.value, request.options.target)) {
+            return messages.usage_error("compile: --target takes linux (lp64) or windows (mingw), not '" + option.value + "'");
+        }
         if (!option.is("keys")) continue;
         if (option.value != "msgid" && option.value != "msgctxt") {
             return messages.usage_error("compile: --keys takes msgid or msgctxt, not '" + option.value + "'");

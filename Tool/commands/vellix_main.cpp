@@ -22,11 +22,13 @@ struct Command {
 
 const Command commands[] = {
     {"compile", vellix::run_compile,
-     "  compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] -o CATALOG INPUT\n"
+     "  compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] [--target=PLATFORM] -o CATALOG INPUT\n"
      "      Compiles INPUT, a PO file (.po, .pot) or a catalog source, into CATALOG, replacing it\n"
      "      whole or not at all. PO keys are msgid (msgctxt, 0x04, msgid with a context), or msgctxt\n"
      "      with --keys=msgctxt or the header field X-Vellix-Keys: msgctxt. Untranslated and fuzzy\n"
-     "      entries are left out (--use-fuzzy keeps fuzzy ones). Errors are FILE:LINE: error: TEXT.\n"
+     "      entries are left out (--use-fuzzy keeps fuzzy ones). In c-format entries, %<PRIu64> and\n"
+     "      the other <inttypes.h> macros become the conversion of this platform, or of\n"
+     "      --target=linux|windows. Errors are FILE:LINE: error: TEXT.\n"
      "      Exit status: 0 when CATALOG was written, 1 for any error in INPUT or a CATALOG that\n"
      "      cannot be written (nothing is written).\n"},
     {"check", vellix::run_check,

@@ -8,10 +8,12 @@
 #include "plural_table.h"
 #include "po_format_check.h"
 #include "po_reader.h"
+#include "seeded_hash.h"
 #include "text_escape.h"
 #include "utf8.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <cctype>
 #include <cstring>
 
@@ -62,6 +64,18 @@ public:
     }
 
     void message(const PoMessage &message) override {
+        if (!expanding_ && message.has_flag("c-format") && holds_inttypes_macro(message)) {
+            // The texts as the program's format strings are on the target: "%<PRIu64>" is "%lu" on
+            // LP64, and the key the program looks up is the expanded one.
+            PoMessage expanded = message;
+            for (std::string *text : {&expanded.id, &expanded.plural_id}) *text = with_inttypes_expanded(*text, options_.target);
+            for (std::string &text : expanded.translations) text = with_inttypes_expanded(text, options_.target);
+            key_ready_ = false;
+            expanding_ = true;
+            this->message(expanded);
+            expanding_ = false;
+            return;
+        }
         if (message.is_header()) header(message);
         if (declared_utf8_ && !fields_are_utf8(message)) {
             key_ready_ = false;
@@ -74,13 +88,25 @@ public:
             key_hash_ = first_lines_.hash(key);
         }
         key_ready_ = false;
+        const bool formats = message.has_flag("c-format");
+        std::string joined;
+        if (formats) {
+            for (const std::string &text : message.translations) joined.append(text).append(1, '\0');
+        }
         if (const std::uint64_t first_line = first_lines_.find_or_add(key, key_hash_, message.line)) {
+            // Two formats that became one key once their <inttypes.h> macros were expanded (%<PRIx64>
+            // and %lx on LP64) are one entry when their translations agree, as in real catalogs.
+            const auto earlier = formats ? format_entries_.find(key) : format_entries_.end();
+            if (earlier != format_entries_.end() && earlier->second.translations == joined && (expanding_ || earlier->second.expanded)) {
+                return;
+            }
             Finding duplicate = error_at(message.line, "duplicate key " + quoted(key));
             duplicate.note = "first defined here";
             duplicate.note_line = first_line;
             report(duplicate);
             return;
         }
+        if (formats) format_entries_.emplace(key, FormatEntry{std::move(joined), expanding_});
         if (!message.is_header()) sink_.key(key, message.id, message.line);
         if (message.is_header() && !converted_from_.empty() && !options_.keep_charset) {
             // The catalog's header says what its texts now are.
@@ -173,6 +199,14 @@ private:
         return false;
     }
 
+    static bool holds_inttypes_macro(const PoMessage &message) {
+        if (has_inttypes_macro(message.id) || has_inttypes_macro(message.plural_id)) return true;
+        for (const std::string &text : message.translations) {
+            if (has_inttypes_macro(text)) return true;
+        }
+        return false;
+    }
+
     // Whether every field of an entry is UTF-8, as the header declares; else an error that names the
     // field and the byte, and the entry is left out.
     bool fields_are_utf8(const PoMessage &message) {
@@ -260,6 +294,12 @@ private:
     std::vector<bool> few_numbers_ = forms_serving_few_numbers(rule_);
     bool keys_by_context_ = false;
     bool declared_utf8_ = false;  // the header's charset is UTF-8: every field must be
+    bool expanding_ = false;      // the entry being read is one with its <inttypes.h> macros expanded
+    struct FormatEntry {
+        std::string translations;  // each followed by a NUL
+        bool expanded;
+    };
+    std::unordered_map<std::string, FormatEntry, SeededHash> format_entries_;  // c-format entries by key
     bool too_many_forms_ = false;  // the header's rule has more forms than a PO file may have
     std::string unread_rule_;  // why the header's rule could not be read, until a plural entry or the end
     std::string key_;  // the key being made, kept to reuse its memory

@@ -4,6 +4,7 @@
 #define VELLIX_PO_CATALOG_H
 
 #include "finding.h"
+#include "inttypes_macros.h"
 #include "po_keys.h"
 
 #include <cstddef>
@@ -17,6 +18,8 @@ struct PoOptions {
     bool use_fuzzy = false;     // compile fuzzy entries too
     PoKeys keys = PoKeys::from_header;
     bool keep_charset = false;  // copy the bytes of a file in another charset unchanged
+    // The platform whose <inttypes.h> the %<PRI...> of c-format entries are expanded for.
+    IntTypesTarget target = host_inttypes_target();
 };
 
 // Receives the catalog's entries and the findings, in file order.

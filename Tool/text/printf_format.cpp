@@ -1,5 +1,6 @@
 #include "printf_format.h"
 
+#include "inttypes_macros.h"
 #include "text_escape.h"
 
 #include <cstddef>
@@ -136,9 +137,25 @@ bool read_conversion(Scanner &in, PrintfFormat &format, std::size_t &next_argume
     const StarArgument width = take_star(in);
     StarArgument precision;
     if (in.take('.')) precision = take_star(in);
-    const std::string length = take_length(in);
-    if (in.done()) return false;
-    const std::string type = argument_type(length, in.peek());
+    std::string length;
+    char letter = '\0';
+    if (!in.done() && in.peek() == '<') {
+        // An <inttypes.h> macro as xgettext writes it (%<PRIu64>): the conversion it stands for here.
+        const std::size_t close = in.text.find('>', in.at);
+        std::string expansion;
+        if (close == std::string_view::npos ||
+            !inttypes_macro(in.text.substr(in.at + 1, close - in.at - 1), host_inttypes_target(), expansion)) {
+            return false;
+        }
+        in.at = close;
+        length = expansion.substr(0, expansion.size() - 1);
+        letter = expansion.back();
+    } else {
+        length = take_length(in);
+        if (in.done()) return false;
+        letter = in.peek();
+    }
+    const std::string type = argument_type(length, letter);
     if (type.empty()) return false;
     ++in.at;
 
