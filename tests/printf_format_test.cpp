@@ -34,6 +34,8 @@ TEST(PrintfFormat, ReadsConversionsAndArgumentTypes) {
         {"100% and more: a conversion", {"% a"}, {"double"}},
         {"50% off", {"% o"}, {"unsigned int"}},
         {"%hf is not valid, %Ls neither", {}, {}},
+        {"%<PRIu32>%s and %08<PRIx8>", {"%<PRIu32>", "%s", "%08<PRIx8>"}, {"unsigned int", "char *", "unsigned int"}},
+        {"%<PRIu128> is no macro", {}, {}},
     };
     for (const FormatCase &row : cases) {
         SCOPED_TRACE(row.text);
