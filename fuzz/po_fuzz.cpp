@@ -49,11 +49,20 @@ std::string written(const vellix::PoMessage &message) {
     return vellix::po_entry(fields);
 }
 
+// The lines as the reader counts them: each ends at a line feed or at a CR not followed by one.
+std::uint64_t line_count(const char *bytes, std::size_t size) {
+    std::uint64_t lines = 1;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == size || bytes[i + 1] != '\n'))) ++lines;
+    }
+    return lines;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const char *bytes = reinterpret_cast<const char *>(data);
-    const std::uint64_t lines = static_cast<std::uint64_t>(std::count(bytes, bytes + size, '\n')) + 1;
+    const std::uint64_t lines = line_count(bytes, size);
     Messages messages;
     messages.last_line = lines;
     vellix::read_po(bytes, size, messages);
