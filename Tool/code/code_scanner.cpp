@@ -244,7 +244,7 @@ private:
 };
 
 bool is_punctuation(const Token &token, const char *which) {
-    return token.kind == TokenKind::other && token.text.size() == 1 && std::strchr(which, token.text[0]);
+    return token.kind == TokenKind::other && token.text.size() == 1 && token.text[0] != '\0' && std::strchr(which, token.text[0]);
 }
 
 // An argument made of tokens[start, end): a string literal when it is one string token and nothing

@@ -33,7 +33,7 @@ std::string header_charset(std::string_view po) {
     const std::size_t charset = header.find("charset=");
     if (charset == std::string_view::npos) return "";
     std::size_t stop = charset + 8;
-    while (stop < header.size() && (std::isalnum(static_cast<unsigned char>(header[stop])) || std::strchr("-_.:", header[stop]))) ++stop;
+    while (stop < header.size() && (std::isalnum(static_cast<unsigned char>(header[stop])) || std::memchr("-_.:", header[stop], 4))) ++stop;
     return std::string(header.substr(charset + 8, stop - charset - 8));
 }
 
@@ -112,10 +112,13 @@ public:
             // The catalog's header says what its texts now are.
             PoMessage header = message;
             const std::string content_type = header_field(header.translations.front(), "Content-Type");
+            // (The raw bytes named the charset; a damaged header may read otherwise.)
             const std::size_t charset = content_type.find(converted_from_);
             header.translations.front() = with_header_field(
                 header.translations.front(), "Content-Type",
-                content_type.substr(0, charset) + "UTF-8" + content_type.substr(charset + converted_from_.size()));
+                charset == std::string::npos
+                    ? std::string("text/plain; charset=UTF-8")
+                    : content_type.substr(0, charset) + "UTF-8" + content_type.substr(charset + converted_from_.size()));
             return sink_.entry(key, header.translations.front(), message.line);
         }
         if (message.has_plural && !unread_rule_.empty()) {

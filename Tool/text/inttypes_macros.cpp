@@ -51,7 +51,7 @@ namespace {
 std::size_t next_macro(std::string_view text, std::size_t from, std::string_view &name) {
     for (std::size_t percent = text.find('%', from); percent != std::string_view::npos; percent = text.find('%', percent + 1)) {
         std::size_t at = percent + 1;
-        while (at < text.size() && std::strchr("-+ #0'123456789.*$", text[at])) ++at;
+        while (at < text.size() && text[at] != '\0' && std::strchr("-+ #0'123456789.*$", text[at])) ++at;
         if (at >= text.size() || text[at] != '<') continue;
         const std::size_t close = text.find('>', at);
         if (close == std::string_view::npos) return std::string_view::npos;
