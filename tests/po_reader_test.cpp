@@ -190,6 +190,11 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
          {"=Content-Type: text/plain; charset=UTF-8\n", "a=ok",
           "7: error: the entry's msgstr[1] holds a byte that is not UTF-8 (\\xE9 at byte 1 of the text), though the header says "
           "charset=UTF-8: convert the file (for example iconv -f ISO-8859-1 -t UTF-8 FILE) or declare its real charset"}},
+        {"a NUL byte right after the charset's name leaves it UTF-8",
+         std::string("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8") + std::string(3, '\0') + "x\\n\"\n\nmsgid \"a\"\nmsgstr \"\xC3\xA9\"\n",
+         with(false),
+         {"2: warning: a NUL byte inside a string ends its text there, as gettext reads it: the rest of the string is dropped",
+          "=Content-Type: text/plain; charset=UTF-8", "a=\xC3\xA9"}},
         {"a key defined twice", "msgid \"a\"\nmsgstr \"1\"\n\n#, fuzzy\nmsgid \"a\"\nmsgstr \"2\"\n", with(false),
          {"a=1", "5: error: duplicate key 'a'"}},
         {"plural forms under the key and the key, LF, '#' and the form",
