@@ -2,6 +2,7 @@
 
 #include "catalog_format.h"
 #include "charset_conversion.h"
+#include "po_charset.h"
 #include "first_definitions.h"
 #include "header_fields.h"
 #include "plural_rule.h"
@@ -14,32 +15,10 @@
 
 #include <algorithm>
 #include <unordered_map>
-#include <cctype>
-#include <cstring>
 
 namespace vellix {
 namespace {
 
-// The charset the header entry declares, found in the raw bytes before they are read, so that a
-// file in another charset can be converted first: the header is the first entry, its msgid empty,
-// its fields ASCII in every charset a PO file may use. "" when there is no such header.
-std::string header_charset(std::string_view po) {
-    std::size_t start = po.compare(0, 6, "msgid ") == 0 ? 0 : po.find("\nmsgid ");
-    if (start == std::string_view::npos) return "";
-    start += po[start] == '\n' ? 1 : 0;
-    if (po.compare(start, 9, "msgid \"\"\n") != 0 && po.compare(start, 10, "msgid \"\"\r\n") != 0) return "";
-    const std::size_t end = std::min(po.find("\n\n", start), po.find("\nmsgid", start + 1));
-    const std::string_view header = po.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    const std::size_t charset = header.find("charset=");
-    if (charset == std::string_view::npos) return "";
-    std::size_t stop = charset + 8;
-    while (stop < header.size() && (std::isalnum(static_cast<unsigned char>(header[stop])) || std::memchr("-_.:", header[stop], 4))) ++stop;
-    return std::string(header.substr(charset + 8, stop - charset - 8));
-}
-
-std::uint64_t line_at(std::string_view text, std::size_t offset) {
-    return static_cast<std::uint64_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n')) + 1;
-}
 
 // How many times its own text a plural entry may take in a catalog, and what its forms' keywords
 // (msgstr[N] "") and stored keys (the key, a line feed, '#' and N) add at least.
@@ -314,37 +293,18 @@ private:
 }  // namespace
 
 PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &options, PoCatalogSink &sink) {
-    const std::string_view po(bytes, size);
-    const std::string charset = header_charset(po);
-    if (is_utf8_charset(charset)) {
-        CatalogBuilder builder{options, sink, size, ""};
-        read_po(bytes, size, builder);
-        builder.finish();
-        return builder.summary;
-    }
-    // Another charset: the whole file is converted first, so that no byte of a multibyte character
-    // (a second byte 0x5C in Shift_JIS or Big5) is ever read as a quote or a backslash. With
-    // --keep-charset, each text read goes back to the file's own bytes.
-    const Utf8Conversion converted = convert_to_utf8(po, charset);
-    PoSummary failed;
-    failed.errors = 1;
-    switch (converted.outcome) {
-    case Utf8Conversion::Outcome::unknown_charset:
-        sink.finding(error_at(line_at(po, po.find("charset=")), "the charset " + charset +
-                                                                    " is unknown to this system's converter: convert the file to "
-                                                                    "UTF-8 (msgconv --to-code=UTF-8 FILE), or compile it with "
-                                                                    "--keep-charset to copy its bytes unchanged"));
+    // A file in another charset is read converted to UTF-8 (po_charset.h); with --keep-charset,
+    // each text read goes back to the file's own bytes.
+    const PoInUtf8 po = po_in_utf8(std::string_view(bytes, size));
+    if (po.failed) {
+        sink.finding(po.problem);
+        PoSummary failed;
+        failed.errors = 1;
         return failed;
-    case Utf8Conversion::Outcome::invalid_bytes:
-        sink.finding(error_at(line_at(po, converted.invalid_at),
-                              "bytes that are not " + charset + ", as the header says the file is (" +
-                                  excerpt(po.substr(converted.invalid_at, 4), 4) + "...): fix them, or give the file's real charset"));
-        return failed;
-    case Utf8Conversion::Outcome::converted:
-        break;
     }
-    CatalogBuilder builder{options, sink, converted.text.size(), charset};
-    read_po(converted.text.data(), converted.text.size(), builder);
+    const std::string_view text = po.charset.empty() ? std::string_view(bytes, size) : std::string_view(po.text);
+    CatalogBuilder builder{options, sink, text.size(), po.charset};
+    read_po(text.data(), text.size(), builder);
     builder.finish();
     return builder.summary;
 }

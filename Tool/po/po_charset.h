@@ -1,0 +1,26 @@
+// A PO file in another charset than UTF-8, made ready to read: its header's charset is found in the
+// raw bytes (the header's fields are ASCII in every charset a PO file may use), and the whole file is
+// converted to UTF-8 by the system's converter, so that no byte of a multibyte character (a second
+// byte 0x5C in Shift_JIS or Big5) is ever read as a quote or a backslash.
+#ifndef VELLIX_PO_CHARSET_H
+#define VELLIX_PO_CHARSET_H
+
+#include "finding.h"
+
+#include <string>
+#include <string_view>
+
+namespace vellix {
+
+struct PoInUtf8 {
+    std::string charset;  // the charset the file was converted from; "" when it is read as it is
+    std::string text;     // the converted bytes, when `charset` is not ""
+    bool failed = false;  // an unknown charset, or bytes outside it: `problem` says which, and where
+    Finding problem;
+};
+
+PoInUtf8 po_in_utf8(std::string_view po);
+
+}  // namespace vellix
+
+#endif
