@@ -215,6 +215,29 @@ TEST(Merge, UpdateNeverRewritesTheTranslationInPlace) {
 }
 #endif
 
+// A translation in Latin-1 is read converted, merged with a UTF-8 template, and written back in
+// Latin-1; a text Latin-1 cannot hold is refused with the translation untouched.
+TEST(Merge, KeepsTheTranslationsCharset) {
+    TempDir dir;
+    const std::string latin1_header = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n"
+                                      "\"X-Vellix-Keys: msgctxt\\n\"\n";
+    const std::string before = latin1_header + entry("a", "Summer", "\xE9t\xE9");
+    write_file(dir.file("fr.po"), before);
+    write_file(dir.file("app.pot"), template_header + entry("a", "Summer", "") + entry("b", "Caf\xC3\xA9", ""));
+    const RunResult run = run_tool({"merge", "-U", dir.file("fr.po"), dir.file("app.pot")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string after = text_of(dir.file("fr.po"));
+    EXPECT_NE(after.find("msgstr \"\xE9t\xE9\""), std::string::npos) << after;
+    EXPECT_NE(after.find("msgid \"Caf\xE9\""), std::string::npos) << after;
+    EXPECT_NE(after.find("charset=ISO-8859-1"), std::string::npos) << after;
+    write_file(dir.file("fr.po"), before);
+    write_file(dir.file("app.pot"), template_header + entry("a", "Summer", "") + entry("c", "\xE2\x82\xAC 5", ""));
+    const RunResult refused = run_tool({"merge", "-U", dir.file("fr.po"), dir.file("app.pot")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("cannot hold"), std::string::npos) << refused.err;
+    EXPECT_EQ(text_of(dir.file("fr.po")), before);
+}
+
 // A translation whose rule claims more forms than any language has is refused at its header, before
 // any entry is given that many forms (it used to abort, or to write gigabytes).
 TEST(Merge, RefusesARuleWithTooManyForms) {

@@ -1,6 +1,8 @@
 #include "command_files.h"
 
 #include "catalog_format.h"
+#include "charset_conversion.h"
+#include "po_charset.h"
 #include "file_system.h"
 #include "finding_printer.h"
 #include "replace_file.h"
@@ -52,7 +54,27 @@ int read_po_or_report(const Messages &messages, const std::string &path, PoFile 
     SourceFile source;
     if (!read_source_or_report(messages, path, source)) return status_trouble;
     FindingPrinter printer{stderr, path};
-    return read_po_file(source.bytes.get(), source.size, file, printer) == 0 ? status_clean : status_findings;
+    const PoInUtf8 po = po_in_utf8(std::string_view(source.bytes.get(), source.size));
+    if (po.failed) {
+        printer.finding(po.problem);
+        return status_findings;
+    }
+    file.charset = po.charset;
+    const std::size_t errors = po.charset.empty() ? read_po_file(source.bytes.get(), source.size, file, printer)
+                                                  : read_po_file(po.text.data(), po.text.size(), file, printer);
+    return errors == 0 ? status_clean : status_findings;
+}
+
+int write_po_output(const Messages &messages, const std::string &path, const std::string &text, const std::string &charset) {
+    if (charset.empty()) return write_output(messages, path, text);
+    const Utf8Conversion back = convert_from_utf8(text, charset);
+    if (back.outcome != Utf8Conversion::Outcome::converted) {
+        messages.file_trouble(path.empty() ? "-" : path, "cannot write: the text holds characters that " + charset +
+                                                             " cannot hold: convert the translation to UTF-8 (msgconv "
+                                                             "--to-code=UTF-8) first");
+        return status_findings;
+    }
+    return write_output(messages, path, back.text);
 }
 
 int write_output(const Messages &messages, const std::string &path, const std::string &text) {

@@ -18,13 +18,18 @@ bool has_catalog_magic(const std::string &path);
 // Reads a source or PO file whole, or says why not (a compiled catalog is no source).
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file);
 
-// Reads a PO file whole, its syntax errors printed as findings on standard error; gives
+// Reads a PO file whole, converted to UTF-8 when it is in another charset (file.charset then names
+// it), its syntax errors printed as findings on standard error; gives
 // status_clean, status_trouble when it cannot be read, status_findings when it has errors.
 int read_po_or_report(const Messages &messages, const std::string &path, PoFile &file);
 
 // Writes `text` to standard output when `path` is empty, else replaces the file at `path` with it;
 // gives status_clean, or status_findings after saying why it could not.
 int write_output(const Messages &messages, const std::string &path, const std::string &text);
+
+// The same for PO text read from a file in `charset` (PoFile::charset): written back in that charset,
+// or refused, nothing written, where it holds characters the charset lacks.
+int write_po_output(const Messages &messages, const std::string &path, const std::string &text, const std::string &charset);
 
 // Hands a catalog's entries to `visitor`, or says why it cannot be read.
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,

@@ -123,7 +123,7 @@ int run_merge(const Messages &messages, const Arguments &words) {
         entry.extracted_comments.clear();
     }
 
-    return write_output(messages, update ? paths[0] : output, po_file_text(result));
+    return write_po_output(messages, update ? paths[0] : output, po_file_text(result), old_file.file.charset);
 }
 
 }  // namespace vellix

@@ -142,7 +142,7 @@ private:
     // file's own bytes.
     void emit(const std::string &key, const std::string &value, std::uint64_t line) {
         if (converted_from_.empty() || !options_.keep_charset) return sink_.entry(key, value, line);
-        sink_.entry(convert_from_utf8(key, converted_from_), convert_from_utf8(value, converted_from_), line);
+        sink_.entry(convert_from_utf8(key, converted_from_).text, convert_from_utf8(value, converted_from_).text, line);
     }
 
     void header(const PoMessage &message) {

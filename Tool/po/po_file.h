@@ -18,6 +18,7 @@ struct PoFile {
     PoMessage header;
     std::vector<PoMessage> entries;
     std::vector<PoMessage> obsolete;
+    std::string charset;  // the charset it was converted from to be read as UTF-8; "" for UTF-8
 
     // The header entry's text, "" without one.
     std::string header_text() const;

@@ -92,17 +92,21 @@ Utf8Conversion convert_to_utf8(std::string_view text, const std::string &charset
     return result;
 }
 
-std::string convert_from_utf8(std::string_view utf8, const std::string &charset) {
+Utf8Conversion convert_from_utf8(std::string_view utf8, const std::string &charset) {
+    Utf8Conversion result;
     const unsigned page = code_page_of(charset);
-    if (utf8.empty() || page == 0) return std::string(utf8);
+    if (page == 0) result.outcome = Utf8Conversion::Outcome::unknown_charset;
+    if (utf8.empty() || page == 0) return result;
     const int length = static_cast<int>(utf8.size());
     const int wide_length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), wide_length);
-    const int out_length = WideCharToMultiByte(page, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(out_length), '\0');
-    WideCharToMultiByte(page, 0, wide.data(), wide_length, out.data(), out_length, nullptr, nullptr);
-    return out;
+    BOOL defaulted = FALSE;  // a character the code page lacks was replaced
+    const int out_length = WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, nullptr, 0, nullptr, &defaulted);
+    result.text.assign(static_cast<std::size_t>(out_length), '\0');
+    WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, result.text.data(), out_length, nullptr, nullptr);
+    if (defaulted) result.outcome = Utf8Conversion::Outcome::invalid_bytes;
+    return result;
 }
 
 #else
@@ -152,9 +156,7 @@ Utf8Conversion convert(std::string_view text, const std::string &from, const std
 
 Utf8Conversion convert_to_utf8(std::string_view text, const std::string &charset) { return convert(text, iconv_name(charset), "UTF-8"); }
 
-std::string convert_from_utf8(std::string_view utf8, const std::string &charset) {
-    return convert(utf8, "UTF-8", iconv_name(charset)).text;
-}
+Utf8Conversion convert_from_utf8(std::string_view utf8, const std::string &charset) { return convert(utf8, "UTF-8", iconv_name(charset)); }
 
 #endif
 

@@ -24,8 +24,9 @@ bool is_utf8_charset(std::string_view charset);
 // the backslash that PO escapes start with, not the yen sign of JIS X 0201.
 Utf8Conversion convert_to_utf8(std::string_view text, const std::string &charset);
 
-// UTF-8 text that convert_to_utf8 made from `charset`, back in that charset (the same bytes).
-std::string convert_from_utf8(std::string_view utf8, const std::string &charset);
+// UTF-8 text in `charset`: the same bytes for text that convert_to_utf8 made from it; invalid_bytes
+// (at the character) for a character the charset cannot hold.
+Utf8Conversion convert_from_utf8(std::string_view utf8, const std::string &charset);
 
 }  // namespace vellix
 
