@@ -236,6 +236,11 @@ TEST(Merge, KeepsTheTranslationsCharset) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("cannot hold"), std::string::npos) << refused.err;
     EXPECT_EQ(text_of(dir.file("fr.po")), before);
+    // init from a Latin-1 template writes Latin-1, as the header it copies says.
+    write_file(dir.file("app.pot"), latin1_header + entry("a", "Caf\xE9", ""));
+    const RunResult init = run_tool({"init", "-l", "fr", "-o", dir.file("new.po"), dir.file("app.pot")});
+    ASSERT_EQ(init.status, 0) << init.err;
+    EXPECT_NE(text_of(dir.file("new.po")).find("msgid \"Caf\xE9\""), std::string::npos) << text_of(dir.file("new.po"));
 }
 
 // A translation whose rule claims more forms than any language has is refused at its header, before

@@ -1,6 +1,7 @@
 // vellix init --locale=LL[_CC] [-o OUTPUT] TEMPLATE: a new translation from a template, its header
 // filled in for the language.
 #include "commands.h"
+#include "charset_conversion.h"
 #include "option_reader.h"
 #include "replace_file.h"
 #include "file_system.h"
@@ -70,7 +71,10 @@ int run_init(const Messages &messages, const Arguments &words) {
         entry.translations.assign(entry.has_plural ? parsed.plural_count() : 1, std::string());
     }
     file.obsolete.clear();
-    switch (create_file_with_text(output, po_file_text(file))) {
+    // A template in another charset gives a translation in that charset, as its header says.
+    std::string text = po_file_text(file);
+    if (!file.charset.empty()) text = convert_from_utf8(text, file.charset).text;
+    switch (create_file_with_text(output, text)) {
     case Creation::created: break;
     case Creation::exists: return exists();
     case Creation::failed:
