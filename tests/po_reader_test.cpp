@@ -400,7 +400,7 @@ TEST(PoCatalogRules, NamesAnUnknownCharsetAndBytesNotInTheCharset) {
     } rows[] = {
         {"an unknown charset", "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=NO-SUCH-8\\n\"\n",
          "3: error: the charset NO-SUCH-8 is unknown to this system's converter: convert the file to UTF-8 (msgconv "
-         "--to-code=UTF-8 FILE), or compile it with --keep-charset to copy its bytes unchanged"},
+         "--to-code=UTF-8 FILE); it cannot be read character by character, even to keep its bytes"},
         {"a byte Shift_JIS does not have", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=Shift_JIS\\n\"\n\nmsgid \"a\"\n"
                                            "msgstr \"\x95\x5C\"\nmsgstr \"\x81\x20x\"\n",
          "6: error: bytes that are not Shift_JIS, as the header says the file is (\\x81 x\"...): fix them, or give the file's real "

@@ -118,7 +118,7 @@ TEST(PoCompile, ErrorsNameFileAndLineAndWriteNothing) {
          "@:4: error: duplicate key 'a'\n@:1: note: first defined here\n"},
         {"charset", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=NO-SUCH-CHARSET\\n\"\n",
          "@:2: error: the charset NO-SUCH-CHARSET is unknown to this system's converter: convert the file to UTF-8 (msgconv "
-         "--to-code=UTF-8 FILE), or compile it with --keep-charset to copy its bytes unchanged\n"},
+         "--to-code=UTF-8 FILE); it cannot be read character by character, even to keep its bytes\n"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

@@ -43,8 +43,8 @@ PoInUtf8 po_in_utf8(std::string_view po) {
         result.failed = true;
         result.problem = error_at(line_at(po, po.find("charset=")), "the charset " + charset +
                                                                         " is unknown to this system's converter: convert the file to "
-                                                                        "UTF-8 (msgconv --to-code=UTF-8 FILE), or compile it with "
-                                                                        "--keep-charset to copy its bytes unchanged");
+                                                                        "UTF-8 (msgconv --to-code=UTF-8 FILE); it cannot be read "
+                                                                        "character by character, even to keep its bytes");
         break;
     case Utf8Conversion::Outcome::invalid_bytes:
         result.failed = true;
