@@ -392,6 +392,30 @@ TEST(PoCatalogRules, ConvertsEachCharsetToUtf8) {
     }
 }
 
+TEST(PoCatalogRules, ShowsShiftJisBackslashAndTildeAsGettextDoes) {
+    // A translation's 0x5C and 0x7E are the yen sign and the overline in Shift_JIS, not in CP932;
+    // the key keeps the ASCII the program spells it with, and --keep-charset the bytes.
+    const struct Row {
+        const char *charset;
+        bool keep;
+        std::string entry;
+    } rows[] = {
+        {"Shift_JIS", false, "a\\b~=\xE4\xBA\x88\xC2\xA5\xE2\x80\xBE"},
+        {"SJIS", false, "a\\b~=\xE4\xBA\x88\xC2\xA5\xE2\x80\xBE"},
+        {"CP932", false, "a\\b~=\xE4\xBA\x88\\~"},
+        {"Shift_JIS", true, "a\\b~=\x97\x5C\\~"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::string(row.charset) + (row.keep ? " kept" : ""));
+        const std::string po = std::string("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=") + row.charset +
+                               "\\n\"\n\nmsgid \"a\\\\b~\"\nmsgstr \"\x97\x5C\\\\~\"\n";
+        CatalogRecorder recorder;
+        const vellix::PoSummary summary = vellix::read_po_catalog(po.data(), po.size(), with(false, vellix::PoKeys::msgid, row.keep), recorder);
+        EXPECT_EQ(summary.errors, 0u);
+        EXPECT_EQ(recorder.seen.back(), row.entry);
+    }
+}
+
 TEST(PoCatalogRules, NamesAnUnknownCharsetAndBytesNotInTheCharset) {
     const struct Row {
         const char *name;

@@ -139,9 +139,13 @@ private:
     void error(std::uint64_t line, const std::string &text) { report(error_at(line, text)); }
 
     // An entry to the catalog: with --keep-charset, a converted file's key and text go back to the
-    // file's own bytes.
+    // file's own bytes; a Shift_JIS text shows its 0x5C and 0x7E as gettext does (the key stays as
+    // the program spells it).
     void emit(const std::string &key, const std::string &value, std::uint64_t line) {
-        if (converted_from_.empty() || !options_.keep_charset) return sink_.entry(key, value, line);
+        if (converted_from_.empty()) return sink_.entry(key, value, line);
+        if (!options_.keep_charset) {
+            return sink_.entry(key, is_jis_roman_charset(converted_from_) ? in_jis_roman(value) : value, line);
+        }
         sink_.entry(convert_from_utf8(key, converted_from_).text, convert_from_utf8(value, converted_from_).text, line);
     }
 

@@ -21,6 +21,34 @@ bool is_utf8_charset(std::string_view charset) {
     return false;
 }
 
+namespace {
+
+const char *const shift_jis_names[] = {"shift_jis", "shift-jis", "sjis", "ms_kanji", "csshiftjis"};
+
+}  // namespace
+
+bool is_jis_roman_charset(std::string_view charset) {
+    for (const char *name : shift_jis_names) {
+        if (same_name(charset, name)) return true;
+    }
+    return false;
+}
+
+std::string in_jis_roman(std::string_view utf8) {
+    std::string shown;
+    shown.reserve(utf8.size());
+    for (const char c : utf8) {
+        if (c == '\\') {
+            shown += "\xC2\xA5";  // U+00A5 YEN SIGN
+        } else if (c == '~') {
+            shown += "\xE2\x80\xBE";  // U+203E OVERLINE
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 #ifdef _WIN32
 
 namespace {
@@ -42,7 +70,7 @@ unsigned code_page_of(const std::string &charset) {
     static const struct {
         const char *name;
         unsigned page;
-    } pages[] = {{"KOI8R", 20866}, {"KOI8U", 21866},  {"EUCJP", 20932}, {"SHIFTJIS", 932}, {"SJIS", 932},
+    } pages[] = {{"KOI8R", 20866}, {"KOI8U", 21866},  {"EUCJP", 20932}, {"SHIFTJIS", 932}, {"SJIS", 932}, {"MSKANJI", 932}, {"CSSHIFTJIS", 932},
                  {"EUCKR", 949}, {"GB2312", 936},   {"GBK", 936},     {"GB18030", 54936}, {"BIG5", 950},
                  {"BIG5HKSCS", 950}, {"TIS620", 874}, {"VISCII", 1258}};
     for (const auto &page : pages) {
@@ -115,10 +143,7 @@ namespace {
 
 // The name iconv knows the charset by, for reading PO files.
 std::string iconv_name(const std::string &charset) {
-    for (const char *shift_jis : {"shift_jis", "shift-jis", "sjis", "ms_kanji", "csshiftjis"}) {
-        if (same_name(charset, shift_jis)) return "CP932";
-    }
-    return charset;
+    return is_jis_roman_charset(charset) ? "CP932" : charset;
 }
 
 Utf8Conversion convert(std::string_view text, const std::string &from, const std::string &to) {

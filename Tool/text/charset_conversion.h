@@ -24,6 +24,14 @@ bool is_utf8_charset(std::string_view charset);
 // the backslash that PO escapes start with, not the yen sign of JIS X 0201.
 Utf8Conversion convert_to_utf8(std::string_view text, const std::string &charset);
 
+// Whether `charset` is Shift_JIS by one of its names (not CP932): its bytes 0x5C and 0x7E are then
+// the yen sign and the overline of JIS X 0201 in a translation shown to a user, as gettext's
+// converter gives them, though convert_to_utf8 reads them as ASCII so that escapes and keys work.
+bool is_jis_roman_charset(std::string_view charset);
+
+// `utf8` as a Shift_JIS text shows it: each backslash a yen sign, each tilde an overline.
+std::string in_jis_roman(std::string_view utf8);
+
 // UTF-8 text in `charset`: the same bytes for text that convert_to_utf8 made from it; invalid_bytes
 // (at the character) for a character the charset cannot hold.
 Utf8Conversion convert_from_utf8(std::string_view utf8, const std::string &charset);
