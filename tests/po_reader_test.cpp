@@ -329,13 +329,17 @@ TEST(PoCatalogRules, ExpandsIntTypesMacrosOfFormats) {
         vellix::read_po_catalog(po.data(), po.size(), options, recorder);
         EXPECT_EQ(recorder.seen, row.seen);
     }
-    // Expanded formats that agree with a plain one are one entry.
-    const std::string agreeing = "#, c-format\nmsgid \"%<PRIx64>\"\nmsgstr \"%<PRIx64>!\"\n\n#, c-format\nmsgid \"%lx\"\nmsgstr \"%lx!\"\n";
-    vellix::PoOptions options = with(false, vellix::PoKeys::msgid);
-    options.target = vellix::IntTypesTarget::lp64;
-    CatalogRecorder recorder;
-    EXPECT_EQ(vellix::read_po_catalog(agreeing.data(), agreeing.size(), options, recorder).errors, 0u);
-    EXPECT_EQ(recorder.seen, std::vector<std::string>{"%lx=%lx!"});
+    // Expanded formats that agree with a plain one are one entry, whichever comes first, and the
+    // plain one need not be flagged (msgunfmt flags only the expanded ones).
+    for (const std::string agreeing : {"#, c-format\nmsgid \"%<PRIx64>\"\nmsgstr \"%<PRIx64>!\"\n\n#, c-format\nmsgid \"%lx\"\nmsgstr \"%lx!\"\n",
+                                       "msgid \"%lx\"\nmsgstr \"%lx!\"\n\n#, c-format\nmsgid \"%<PRIx64>\"\nmsgstr \"%<PRIx64>!\"\n"}) {
+        SCOPED_TRACE(agreeing);
+        vellix::PoOptions options = with(false, vellix::PoKeys::msgid);
+        options.target = vellix::IntTypesTarget::lp64;
+        CatalogRecorder recorder;
+        EXPECT_EQ(vellix::read_po_catalog(agreeing.data(), agreeing.size(), options, recorder).errors, 0u);
+        EXPECT_EQ(recorder.seen, std::vector<std::string>{"%lx=%lx!"});
+    }
 }
 
 TEST(PoCatalogRules, FindsDuplicatesAmongManyShortEntries) {

@@ -67,15 +67,17 @@ public:
             key_hash_ = first_lines_.hash(key);
         }
         key_ready_ = false;
-        const bool formats = message.has_flag("c-format");
+        // Only a key that holds a conversion can be one that <inttypes.h> macros expanded into.
+        const bool may_be_format = key.find('%') != std::string::npos;
         std::string joined;
-        if (formats) {
+        if (may_be_format) {
             for (const std::string &text : message.translations) joined.append(text).append(1, '\0');
         }
         if (const std::uint64_t first_line = first_lines_.find_or_add(key, key_hash_, message.line)) {
-            // Two formats that became one key once their <inttypes.h> macros were expanded (%<PRIx64>
-            // and %lx on LP64) are one entry when their translations agree, as in real catalogs.
-            const auto earlier = formats ? format_entries_.find(key) : format_entries_.end();
+            // Two texts that became one key once their <inttypes.h> macros were expanded (%<PRIx64>
+            // and %lx on LP64, the latter flagged c-format or not) are one entry when their
+            // translations agree, as in real catalogs.
+            const auto earlier = may_be_format ? format_entries_.find(first_line) : format_entries_.end();
             if (earlier != format_entries_.end() && earlier->second.translations == joined && (expanding_ || earlier->second.expanded)) {
                 return;
             }
@@ -85,7 +87,7 @@ public:
             report(duplicate);
             return;
         }
-        if (formats) format_entries_.emplace(key, FormatEntry{std::move(joined), expanding_});
+        if (may_be_format) format_entries_.emplace(message.line, FormatEntry{std::move(joined), expanding_});
         if (!message.is_header()) sink_.key(key, message.id, message.line);
         if (message.is_header() && !converted_from_.empty() && !options_.keep_charset) {
             // The catalog's header says what its texts now are.
@@ -285,7 +287,7 @@ private:
         std::string translations;  // each followed by a NUL
         bool expanded;
     };
-    std::unordered_map<std::string, FormatEntry, SeededHash> format_entries_;  // c-format entries by key
+    std::unordered_map<std::uint64_t, FormatEntry> format_entries_;  // entries whose key holds a '%', by line
     bool too_many_forms_ = false;  // the header's rule has more forms than a PO file may have
     std::string unread_rule_;  // why the header's rule could not be read, until a plural entry or the end
     std::string key_;  // the key being made, kept to reuse its memory
