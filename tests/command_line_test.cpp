@@ -184,7 +184,7 @@ TEST(ExitStatus, TwoForAFileThatCannotBeReadOneForOneThatCannotBeWritten) {
     Project project;
     const std::string missing = project.file("missing.po");
     const std::string unwritable = project.file("no-such-dir/out");
-    const std::string no_directory = unwritable + ": cannot write: No such file or directory\n";
+    const std::string no_directory = "cannot write " + unwritable + ": No such file or directory\n";
     const struct Row {
         std::vector<std::string> arguments;
         int status;
@@ -205,10 +205,10 @@ TEST(ExitStatus, TwoForAFileThatCannotBeReadOneForOneThatCannotBeWritten) {
         {{"merge", "-o", unwritable, project.file("de.po"), project.file("app.pot")}, 1, no_directory},
 #ifdef __linux__
         // A full disk: every write fails.
-        {{"merge", "-o", "/dev/full", project.file("de.po"), project.file("app.pot")}, 1, "/dev/full: cannot write: No space left on device\n"},
-        {{"extract", "-o", "/dev/full", project.file("a.c")}, 1, "/dev/full: cannot write: No space left on device\n"},
-        {{"compile", "-o", "/dev/full", project.file("de.po")}, 1, "/dev/full: cannot write: No space left on device\n"},
-        {{"compile", "-o", "/dev/full", project.file("de.src")}, 1, "/dev/full: cannot write: No space left on device\n"},
+        {{"merge", "-o", "/dev/full", project.file("de.po"), project.file("app.pot")}, 1, "cannot write /dev/full: No space left on device\n"},
+        {{"extract", "-o", "/dev/full", project.file("a.c")}, 1, "cannot write /dev/full: No space left on device\n"},
+        {{"compile", "-o", "/dev/full", project.file("de.po")}, 1, "cannot write /dev/full: No space left on device\n"},
+        {{"compile", "-o", "/dev/full", project.file("de.src")}, 1, "cannot write /dev/full: No space left on device\n"},
 #endif
     };
     for (const Row &row : rows) {
@@ -219,6 +219,10 @@ TEST(ExitStatus, TwoForAFileThatCannotBeReadOneForOneThatCannotBeWritten) {
         EXPECT_TRUE(run.err.size() >= row.said.size() && run.err.compare(run.err.size() - row.said.size(), row.said.size(), row.said) == 0)
             << run.err;
         EXPECT_EQ(run.err.find("Try 'vellix --help'"), std::string::npos) << "not a usage error: " << run.err;
+        // Nothing was written, so no count of entries written is printed.
+        if (row.status == 1) {
+            EXPECT_EQ(run.out.find("entr"), std::string::npos) << run.out;
+        }
     }
 }
 

@@ -60,7 +60,7 @@ TEST(Extract, WritesATemplateWithReferencesCommentsAndFlags) {
         << po;
     EXPECT_EQ(entries_of(po), (std::vector<std::string>{"title|My App", "files|%d file|%d files", "menu|Open"}));
     // The template compiles (it has no translations: only its header) and checks clean.
-    EXPECT_EQ(run_tool({"compile", "-o", dir.file("app.18c"), dir.file("app.pot")}).out, "1 entries\n");
+    EXPECT_EQ(run_tool({"compile", "-o", dir.file("app.18c"), dir.file("app.pot")}).out, "1 entry\n");
 }
 
 // Every built-in keyword, every argument in its place: the key, the text and the plural text.

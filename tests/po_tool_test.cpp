@@ -145,7 +145,9 @@ TEST(PoCompile, SourcesCompileAsVellmakeCompilesThem) {
     const RunResult tool = run_tool({"compile", "-o", dir.file("tool.18c"), dir.file("de.src")});
     const RunResult compiler = vellix_test::run_program(vellmake, {"vellix", dir.file("make.18c"), dir.file("de.src")});
     EXPECT_EQ(tool.status, compiler.status);
-    EXPECT_EQ(tool.out, compiler.out);
+    // vellmake keeps its own line; vellix counts in English.
+    EXPECT_EQ(compiler.out, "1 entries\n");
+    EXPECT_EQ(tool.out, "1 entry\n");
     EXPECT_EQ(tool.err, compiler.err);
     EXPECT_EQ(read_file(dir.file("tool.18c")), read_file(dir.file("make.18c")));
 }

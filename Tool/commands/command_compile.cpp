@@ -113,12 +113,12 @@ int run_compile(const Messages &messages, const Arguments &words) {
         if (summary.errors != 0) return status_findings;  // nothing is written
         input.bytes.reset();
         return write_compiled(messages.program(), request.output.c_str(), entries.size(),
-                              [&entries](std::size_t index) { return entries.at(index); }, Unwritten::reason);
+                              [&entries](std::size_t index) { return entries.at(index); }, CompileVoice::vellix);
     }
     CatalogEntries entries;
     if (!collect_source_entries(messages.program(), request.input.c_str(), input, entries)) throw std::bad_alloc();
     input.bytes.reset();
-    return write_compiled(messages.program(), request.output.c_str(), entries, Unwritten::reason);
+    return write_compiled(messages.program(), request.output.c_str(), entries, CompileVoice::vellix);
 }
 
 }  // namespace vellix

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,8 +104,7 @@ int run_dump(const Messages &messages, const Arguments &words) {
         if (!list) status = status_findings;
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        messages.trouble("cannot write the output");
-        return status_findings;
+        return messages.cannot_write("the standard output", std::strerror(errno));
     }
     return status;
 }

@@ -11,7 +11,9 @@
 #include "seeded_hash.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -178,8 +180,7 @@ int run_export(const Messages &messages, const Arguments &words) {
         }
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        messages.trouble("cannot write the output");
-        return status_findings;
+        return messages.cannot_write("the standard output", std::strerror(errno));
     }
     return out.status;
 }

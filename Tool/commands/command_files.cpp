@@ -69,10 +69,9 @@ int write_po_output(const Messages &messages, const std::string &path, const std
     if (charset.empty()) return write_output(messages, path, text);
     const Utf8Conversion back = convert_from_utf8(text, charset);
     if (back.outcome != Utf8Conversion::Outcome::converted) {
-        messages.file_trouble(path.empty() ? "-" : path, "cannot write: the text holds characters that " + charset +
-                                                             " cannot hold: convert the translation to UTF-8 (msgconv "
-                                                             "--to-code=UTF-8) first");
-        return status_findings;
+        return messages.cannot_write(path.empty() ? "-" : path, "the text holds characters that " + charset +
+                                                                    " cannot hold: convert the translation to UTF-8 (msgconv "
+                                                                    "--to-code=UTF-8) first");
     }
     return write_output(messages, path, back.text);
 }
@@ -81,12 +80,10 @@ int write_output(const Messages &messages, const std::string &path, const std::s
     if (path.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status_clean;
-        messages.trouble("cannot write the output");
-        return status_findings;
+        return messages.cannot_write("the standard output", std::strerror(errno));
     }
     if (replace_file_with_text(path, text)) return status_clean;
-    messages.file_trouble(path, std::string("cannot write: ") + std::strerror(errno));
-    return status_findings;
+    return messages.cannot_write(path, std::strerror(errno));
 }
 
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,

@@ -78,8 +78,7 @@ int run_init(const Messages &messages, const Arguments &words) {
     case Creation::created: break;
     case Creation::exists: return exists();
     case Creation::failed:
-        messages.file_trouble(output, std::string("cannot write: ") + std::strerror(errno));
-        return status_findings;
+        return messages.cannot_write(output, std::strerror(errno));
     }
     if (!rule) {
         messages.trouble("no plural rule is known for the language of '" + locale + "': " + output +

@@ -19,4 +19,9 @@ int Messages::file_trouble(const std::string &path, const std::string &text) con
     return trouble(path + ": " + text);
 }
 
+int Messages::cannot_write(const std::string &path, const std::string &reason) const {
+    trouble("cannot write " + path + ": " + reason);
+    return status_findings;
+}
+
 }  // namespace vellix

@@ -27,6 +27,9 @@ public:
     int usage_error(const std::string &text) const;
     // "PROGRAM: PATH: TEXT"; gives status_trouble.
     int file_trouble(const std::string &path, const std::string &text) const;
+    // "PROGRAM: cannot write PATH: REASON"; gives status_findings, as an output that cannot be
+    // written fails the command.
+    int cannot_write(const std::string &path, const std::string &reason) const;
 
 private:
     const char *program_;

@@ -70,7 +70,7 @@ int compile_catalog(const char *program, const char *output_path, const char *so
     CatalogEntries entries;
     if (!collect_source_entries(program, source_path, source, entries)) return report(program, "out of memory");
     source.bytes.reset();
-    return write_compiled(program, output_path, entries, Unwritten::fixed_message);
+    return write_compiled(program, output_path, entries, CompileVoice::vellmake);
 }
 
 }  // namespace vellix

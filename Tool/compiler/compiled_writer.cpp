@@ -26,30 +26,39 @@ namespace {
 
 // The message for an output that cannot be written: vellmake's fixed line, or the output and the
 // reason (errno as the failed write left it: "File too large", "No space left on device", ...).
-int report_unwritten(const char *program, const char *output_path, Unwritten unwritten) {
+int report_unwritten(const char *program, const char *output_path, CompileVoice voice) {
     const int reason = errno;
     std::fflush(stdout);
-    if (unwritten == Unwritten::fixed_message) return report(program, could_not_open);
-    std::fprintf(stderr, "%s: %s: cannot write: %s\n", program, output_path, std::strerror(reason));
+    if (voice == CompileVoice::vellmake) return report(program, could_not_open);
+    std::fprintf(stderr, "%s: cannot write %s: %s\n", program, output_path, std::strerror(reason));
     return 1;
+}
+
+// "N entries": vellmake's line, printed before it writes; vellix prints it once the catalog is
+// written, and says "1 entry".
+void print_count(std::size_t count, CompileVoice voice) {
+    const char *noun = count == 1 && voice == CompileVoice::vellix ? "entry" : "entries";
+    std::printf("%llu %s\n", static_cast<unsigned long long>(count), noun);
 }
 
 }  // namespace
 
 int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at,
-                   Unwritten unwritten) {
-    std::printf("%llu entries\n", static_cast<unsigned long long>(count));
+                   CompileVoice voice) {
+    if (voice == CompileVoice::vellmake) print_count(count, voice);
     const auto write = [&](std::FILE *file) { return write_catalog_entries(count, entry_at, file); };
-    if (!replace_file(output_path, write)) return report_unwritten(program, output_path, unwritten);
+    if (!replace_file(output_path, write)) return report_unwritten(program, output_path, voice);
+    if (voice == CompileVoice::vellix) print_count(count, voice);
     return 0;
 }
 
-int write_compiled(const char *program, const char *output_path, CatalogEntries &entries, Unwritten unwritten) {
+int write_compiled(const char *program, const char *output_path, CatalogEntries &entries, CompileVoice voice) {
     compiled_catalog = vellix_empty();
     const std::size_t entry_count = entries.size();
     if (!compiled_catalog || !entries.move_into(compiled_catalog)) return report(program, "out of memory");
-    std::printf("%llu entries\n", static_cast<unsigned long long>(entry_count));
-    if (!replace_file_with_catalog(output_path, compiled_catalog)) return report_unwritten(program, output_path, unwritten);
+    if (voice == CompileVoice::vellmake) print_count(entry_count, voice);
+    if (!replace_file_with_catalog(output_path, compiled_catalog)) return report_unwritten(program, output_path, voice);
+    if (voice == CompileVoice::vellix) print_count(entry_count, voice);
     return 0;
 }
 

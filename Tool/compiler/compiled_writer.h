@@ -1,5 +1,5 @@
-// Writing what a compile gives: "N entries" on standard output, then the catalog, replacing its
-// output whole or not at all. vellmake and `vellix compile` both end here.
+// Writing what a compile gives: the catalog, replacing its output whole or not at all, and the count
+// of entries on standard output. vellmake and `vellix compile` both end here.
 #ifndef VELLIX_COMPILED_WRITER_H
 #define VELLIX_COMPILED_WRITER_H
 
@@ -16,17 +16,18 @@ extern const char could_not_open[];
 // Prints "program: problem" to standard error and gives the failure status, 1.
 int report(const char *program, const char *problem);
 
-// What is said of an output that cannot be written: vellmake's fixed could_not_open, or
-// "program: OUTPUT: cannot write: REASON".
-enum class Unwritten { fixed_message, reason };
+// What is said: vellmake's fixed lines ("N entries" before writing, could_not_open when it fails),
+// or `vellix compile`'s ("N entries", "1 entry", once the catalog is written; "program: cannot
+// write OUTPUT: REASON" when it is not).
+enum class CompileVoice { vellmake, vellix };
 
-// Puts the entries in a catalog, prints "N entries" and writes it to `output_path` whole or not at
-// all; gives the exit status.
-int write_compiled(const char *program, const char *output_path, CatalogEntries &entries, Unwritten unwritten);
+// Puts the entries in a catalog and writes it to `output_path` whole or not at all, saying so in
+// `voice`; gives the exit status.
+int write_compiled(const char *program, const char *output_path, CatalogEntries &entries, CompileVoice voice);
 
 // The same for `count` entries given one by one, without a handle.
 int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at,
-                   Unwritten unwritten);
+                   CompileVoice voice);
 
 }  // namespace vellix
 
