@@ -243,4 +243,51 @@ TEST(PoStats, OneLinePerFileAndATotal) {
                                               "so that every number shows the source text\n");
 }
 
+// The gates a release build can fail on: a share of translated entries, and every template key
+// translated and reviewed.
+TEST(PoGates, FailOnAnIncompleteTranslation) {
+    TempDir dir;
+    // 3 of 4 translated (75%): one fuzzy; the template has a key the translation lacks.
+    write_file(dir.file("de.po"), "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"b\"\nmsgstr \"B\"\n\nmsgid \"c\"\nmsgstr \"C\"\n\n"
+                                  "#, fuzzy\nmsgid \"d\"\nmsgstr \"D\"\n");
+    write_file(dir.file("fr.po"), "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\nmsgstr[0] \"F\"\nmsgstr[1] \"\"\n");
+    write_file(dir.file("full.po"), "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"b\"\nmsgstr \"B\"\n");
+    write_file(dir.file("app.pot"), "msgid \"a\"\nmsgstr \"\"\n\nmsgid \"b\"\nmsgstr \"\"\n");
+    const std::string de = dir.file("de.po"), fr = dir.file("fr.po"), full = dir.file("full.po"), pot = dir.file("app.pot");
+    const struct Row {
+        std::vector<std::string> arguments;
+        int status;
+        std::string said;  // in what the command prints, standard output and error together
+    } rows[] = {
+        {{"stats", "--fail-under=75", de}, 0, ""},
+        {{"stats", "--fail-under=76", de}, 1, de + ": 75% translated, under the 76% asked for: 1 fuzzy, 0 untranslated"},
+        {{"stats", "--fail-under", "100%", full}, 0, ""},
+        // An empty plural form is untranslated: 1 of 2.
+        {{"stats", "--fail-under=51", full, fr}, 1, fr + ": 50% translated, under the 51% asked for: 0 fuzzy, 1 untranslated"},
+        {{"stats", "--fail-under=0", pot}, 0, ""},
+        {{"stats", "--fail-under=101", de}, 2, "--fail-under takes a PERCENT from 0 to 100, not '101'"},
+        {{"stats", "--fail-under=-5", de}, 2, "not '-5'"},
+        {{"check", "--complete", "--against", pot, full}, 0, ""},
+        // Without --complete, keys the template lacks are worth a warning, and fuzzy ones nothing.
+        {{"check", "--against", pot, de}, 0, "warning: key 'd' is not in the reference"},
+        {{"check", "--complete", de}, 1, de + ":11: error: key 'd' is fuzzy: review its translation and remove the fuzzy flag"},
+        {{"check", "--complete", fr}, 1, fr + ":4: error: key 'f' is untranslated"},
+        {{"check", "--complete", "--against", dir.file("de.po"), fr}, 1, "warning: key 'b' of the reference is missing"},
+    };
+    for (const Row &row : rows) {
+        std::string line;
+        for (const std::string &word : row.arguments) line += word + " ";
+        SCOPED_TRACE(line);
+        const RunResult run = run_tool(row.arguments);
+        EXPECT_EQ(run.status, row.status) << run.out << run.err;
+        EXPECT_NE((run.out + run.err).find(row.said), std::string::npos) << run.out << run.err;
+        if (row.status == 0) {
+            EXPECT_EQ(run.err, "");
+        }
+    }
+    // Without the gate, the same incomplete file passes.
+    EXPECT_EQ(run_tool({"check", de}).status, 0);
+    EXPECT_EQ(run_tool({"stats", de}).status, 0);
+}
+
 }  // namespace

@@ -178,7 +178,8 @@ TEST(ToolCommandLine, HelpAndVersion) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: vellix COMMAND", 0), 0u);
     for (const char *command : {"check [--strict] [--against REFERENCE] SOURCE...", "where NAME", "dump [--list] CATALOG",
-                                "stats SOURCE|CATALOG..."}) {
+                                "stats SOURCE|CATALOG...", "check --complete [--strict] [--against TEMPLATE] PO...",
+                                "stats --fail-under=PERCENT PO..."}) {
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     }
     const RunResult version = run_tool({"--version"});

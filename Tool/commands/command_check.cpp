@@ -1,5 +1,6 @@
-// vellix check [--strict] [--against REFERENCE] FILE...: the findings of each catalog source or PO
-// file, and, with a reference, the keys (and, between sources, printf arguments) that differ.
+// vellix check [--strict] [--complete] [--against REFERENCE] FILE...: the findings of each catalog
+// source or PO file, and, with a reference, the keys (and, between sources, printf arguments) that
+// differ; with --complete, every untranslated or fuzzy entry of a PO file fails the check.
 #include "commands.h"
 #include "option_reader.h"
 #include "po_catalog.h"
@@ -15,14 +16,16 @@ namespace {
 
 struct CheckRequest {
     bool strict = false;
+    bool complete = false;  // a PO file's untranslated and fuzzy entries fail
     std::string reference_path;  // empty without --against (the option takes no empty value)
     std::vector<std::string> paths;
 };
 
-// A PO file's keys with their msgids, and, when `findings` is given, its findings as they come.
+// A PO file's keys with their msgids, and, when `findings` is given, its findings as they come
+// (with `complete`, one for each entry not translated as it stands).
 class PoCheckSink : public PoCatalogSink {
 public:
-    explicit PoCheckSink(FindingSink *findings) : findings_(findings) {}
+    explicit PoCheckSink(FindingSink *findings, bool complete = false) : findings_(findings), complete_(complete) {}
 
     void entry(std::string_view, std::string_view, std::uint64_t) override {}
     void finding(const Finding &finding) override {
@@ -32,11 +35,17 @@ public:
         keys.keys.emplace_back(key);
         keys.first_definitions.emplace(std::string(key), Definition{line, std::string(id)});
     }
+    void incomplete(std::string_view key, bool fuzzy, std::uint64_t line) override {
+        if (!complete_ || !findings_) return;
+        findings_->finding(error_at(line, "key " + quoted(key) + (fuzzy ? " is fuzzy: review its translation and remove the fuzzy flag"
+                                                                        : " is untranslated")));
+    }
 
     SourceKeys keys;
 
 private:
     FindingSink *findings_;
+    bool complete_;
 };
 
 // The keys of a source or a PO file, whose msgids stand for its values.
@@ -57,8 +66,8 @@ bool read_keys(const Messages &messages, const std::string &path, SourceKeys &ke
 }
 
 // A PO file: its own findings, then the keys it lacks or adds against the reference.
-void check_po(const SourceFile &file, const SourceKeys *reference, FindingSink &findings) {
-    PoCheckSink sink{&findings};
+void check_po(const SourceFile &file, const SourceKeys *reference, bool complete, FindingSink &findings) {
+    PoCheckSink sink{&findings, complete};
     read_po_catalog(file.bytes.get(), file.size, PoOptions{}, sink);
     if (!reference) return;
     for (const std::string &key : sink.keys.keys) {
@@ -72,11 +81,12 @@ void check_po(const SourceFile &file, const SourceKeys *reference, FindingSink &
 
 int parse_request(const Messages &messages, const Arguments &words, CheckRequest &request) {
     CommandLine line;
-    if (!read_command_line(messages, "check", words, {{'\0', "strict", nullptr}, {'\0', "against", "a REFERENCE"}}, line)) {
+    if (!read_command_line(messages, "check", words, {{'\0', "strict", nullptr}, {'\0', "complete", nullptr}, {'\0', "against", "a REFERENCE"}}, line)) {
         return status_trouble;
     }
     for (const GivenOption &option : line.options) {
         if (option.is("strict")) request.strict = true;
+        if (option.is("complete")) request.complete = true;
         if (option.is("against")) request.reference_path = option.value;
     }
     request.paths = std::move(line.operands);
@@ -86,7 +96,7 @@ int parse_request(const Messages &messages, const Arguments &words, CheckRequest
 
 }  // namespace
 
-// check [--strict] [--against REFERENCE] FILE...
+// check [--strict] [--complete] [--against REFERENCE] FILE...
 int run_check(const Messages &messages, const Arguments &words) {
     CheckRequest request;
     if (const int status = parse_request(messages, words, request); status != status_clean) return status;
@@ -104,7 +114,7 @@ int run_check(const Messages &messages, const Arguments &words) {
         // Each finding is printed as soon as it is found.
         FindingPrinter printer{stdout, path, request.reference_path};
         if (is_po_path(path)) {
-            check_po(file, against, printer);
+            check_po(file, against, request.complete, printer);
         } else {
             check_source(file.bytes.get(), file.size, against, printer);
         }

@@ -1,4 +1,5 @@
-// vellix stats SOURCE|CATALOG...: the figures of each file, a source or a compiled catalog.
+// vellix stats [--fail-under=PERCENT] FILE...: the figures of each file, a source, a compiled
+// catalog or a PO file; with --fail-under, a PO file translated below PERCENT fails.
 #include "commands.h"
 #include "option_reader.h"
 #include "po_catalog.h"
@@ -107,7 +108,15 @@ void print_translation_state(const std::string &name, const PoSummary &summary) 
                 summary.untranslated, share(summary.untranslated, all).c_str());
 }
 
-int stats_of_po(const Messages &messages, const std::string &path, PoSummary &total) {
+// Whether `summary` has at least `percent` of its entries translated (fuzzy ones and empty plural
+// forms count as untranslated); a file without entries lacks nothing.
+bool translated_at_least(const PoSummary &summary, unsigned percent) {
+    const std::size_t all = summary.translated + summary.fuzzy + summary.untranslated;
+    return summary.translated * 100 >= static_cast<std::size_t>(percent) * all;
+}
+
+// `fail_under`: the share of translated entries below which the file fails, or -1.
+int stats_of_po(const Messages &messages, const std::string &path, int fail_under, PoSummary &total) {
     SourceFile file;
     if (!read_source_or_report(messages, path, file)) return status_trouble;
     PoCounter counter;
@@ -118,16 +127,34 @@ int stats_of_po(const Messages &messages, const std::string &path, PoSummary &to
     total.translated += summary.translated;
     total.fuzzy += summary.fuzzy;
     total.untranslated += summary.untranslated;
-    return status_clean;
+    if (fail_under < 0 || translated_at_least(summary, static_cast<unsigned>(fail_under))) return status_clean;
+    const std::size_t all = summary.translated + summary.fuzzy + summary.untranslated;
+    messages.file_trouble(path, share(summary.translated, all) + " translated, under the " + std::to_string(fail_under) +
+                                    "% asked for: " + std::to_string(summary.fuzzy) + " fuzzy, " +
+                                    std::to_string(summary.untranslated) + " untranslated (vellix check --complete names them)");
+    return status_findings;
+}
+
+// The PERCENT of --fail-under: a whole number from 0 to 100, '%' after it allowed; -1 when it is not.
+int read_percent(std::string text) {
+    if (!text.empty() && text.back() == '%') text.pop_back();
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
+    const int percent = std::stoi(text);
+    return percent <= 100 ? percent : -1;
 }
 
 }  // namespace
 
-// stats FILE...
+// stats [--fail-under=PERCENT] FILE...
 int run_stats(const Messages &messages, const Arguments &words) {
     CommandLine line;
-    if (!read_command_line(messages, "stats", words, {}, line)) return status_trouble;
+    if (!read_command_line(messages, "stats", words, {{'\0', "fail-under", "a PERCENT"}}, line)) return status_trouble;
     if (line.operands.empty()) return messages.usage_error("stats: no SOURCE or CATALOG given");
+    int fail_under = -1;
+    for (const GivenOption &option : line.options) {
+        fail_under = read_percent(option.value);
+        if (fail_under < 0) return messages.usage_error("stats: --fail-under takes a PERCENT from 0 to 100, not '" + option.value + "'");
+    }
     int status = status_clean;
     PoSummary total;
     std::size_t po_files = 0;
@@ -135,11 +162,11 @@ int run_stats(const Messages &messages, const Arguments &words) {
         int result = status_clean;
         if (is_po_path(path)) {
             ++po_files;
-            result = stats_of_po(messages, path, total);
+            result = stats_of_po(messages, path, fail_under, total);
         } else {
             result = has_catalog_magic(path) ? stats_of_catalog(messages, path) : stats_of_source(messages, path);
         }
-        if (result != status_clean) status = result;
+        if (result != status_clean && status != status_trouble) status = result;
     }
     if (po_files > 1) print_translation_state("total", total);
     return status;

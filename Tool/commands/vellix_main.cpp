@@ -33,13 +33,15 @@ const Command commands[] = {
      "      cannot be written (nothing is written).\n"},
     {"check", vellix::run_check,
      "  check [--strict] [--against REFERENCE] SOURCE...\n"
+     "  check --complete [--strict] [--against TEMPLATE] PO...\n"
      "      Reports, as FILE:LINE: warning: TEXT, what the source format loses without a word:\n"
      "      duplicate keys, keys without a value, text before the first key line, a byte-order\n"
      "      mark, carriage returns that cut lines, NUL bytes, lines ending in spaces or tabs.\n"
      "      A PO file (.po, .pot) gets the errors vellix compile reports.\n"
      "      With --against, also keys missing from or extra to REFERENCE, and values whose printf\n"
-     "      conversions differ from REFERENCE's. Exit status: 0 without findings; 1 for errors,\n"
-     "      printf differences or missing keys, or for any finding with --strict.\n"},
+     "      conversions differ from REFERENCE's. With --complete, each untranslated or fuzzy entry\n"
+     "      of a PO file is an error. Exit status: 0 without findings; 1 for errors, printf\n"
+     "      differences or missing keys, or for any finding with --strict.\n"},
     {"where", vellix::run_where,
      "  where NAME\n"
      "  where --dir DIRECTORY NAME\n"
@@ -78,9 +80,12 @@ const Command commands[] = {
      "      status: 1 for syntax errors, or an entry without the msgctxt that holds its key.\n"},
     {"stats", vellix::run_stats,
      "  stats SOURCE|CATALOG...\n"
+     "  stats --fail-under=PERCENT PO...\n"
      "      Entries, distinct keys, duplicates, dropped keys, bytes of keys and values, and the\n"
      "      largest value of each file; a catalog is recognised by its magic. For a PO file, one\n"
-     "      line of translated, fuzzy and untranslated entries, and a total for several.\n"},
+     "      line of translated, fuzzy and untranslated entries, and a total for several. Exit\n"
+     "      status: 1 when a PO file has less than PERCENT of its entries translated (fuzzy ones\n"
+     "      and empty plural forms count as untranslated).\n"},
 };
 
 void print_help(const char *program) {

@@ -114,6 +114,7 @@ public:
             if (!translated) ++summary.untranslated;
             if (translated && fuzzy) ++summary.fuzzy;
             if (translated && !fuzzy) ++summary.translated;
+            if (!translated || fuzzy) sink_.incomplete(key, translated, message.line);
         }
         if (!translated || (fuzzy && !options_.use_fuzzy)) return;
         if (message.has_plural && (too_many_forms_ || !plural_forms_fit(message) || !plural_forms_stay_small(message, key))) {

@@ -29,6 +29,9 @@ public:
     virtual void entry(std::string_view key, std::string_view value, std::uint64_t line) = 0;
     // Every key the file defines, translated or not, with its msgid, the first time it is defined.
     virtual void key(std::string_view /*key*/, std::string_view /*id*/, std::uint64_t /*line*/) {}
+    // Every entry but the header that a program would not show translated as it stands: untranslated
+    // (an empty msgstr or plural form), or `fuzzy` (flagged so, with a translation).
+    virtual void incomplete(std::string_view /*key*/, bool /*fuzzy*/, std::uint64_t /*line*/) {}
 };
 
 struct PoSummary {
