@@ -87,6 +87,11 @@ TEST(Extract, EveryBuiltInKeywordAndEachOfItsArguments) {
     }
 }
 
+std::string text_of(const std::string &path) {
+    const vellix_test::Bytes bytes = vellix_test::read_file(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 TEST(Extract, FindingsAndStatuses) {
     TempDir dir;
     write_file(dir.file("a.c"), "vellix_get(h, key, \"t\");\nvellix_get(h, \"k\", text);\nvellix_get(h, \"same\", \"one\");\n"
@@ -115,13 +120,21 @@ TEST(Extract, FindingsAndStatuses) {
     EXPECT_EQ(run_tool({"extract"}).status, 2);
     EXPECT_EQ(run_tool({"extract", "--keyword=TR", a}).status, 2);
     EXPECT_EQ(run_tool({"extract", dir.file("missing.c")}).status, 2);
+    // Nothing found (the wrappers' names not given): an error naming what was looked for, and the
+    // template as it was.
+    write_file(dir.file("c.c"), "#define T(k, t) tr(cat, k, t)\nputs(T(\"k\", \"t\"));\nvellix_get(h, key, \"t\");\n");
+    write_file(dir.file("app.pot"), "previous");
+    const RunResult none = run_tool({"extract", "--keyword=tr2:1,2", "-o", dir.file("app.pot"), dir.file("c.c")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("vellix: extract: found no call with a literal key in 1 file (looked for tr2, vellix_get, "
+                            "vellix_index_get, vellix_index_nget, vellix_nget); nothing is written. Name wrapper functions "
+                            "and macros with --keyword=NAME:KEY,TEXT[,PLURAL]\n"),
+              std::string::npos)
+        << none.err;
+    EXPECT_EQ(text_of(dir.file("app.pot")), "previous");
 }
 
 #ifndef _WIN32
-std::string text_of(const std::string &path) {
-    const vellix_test::Bytes bytes = vellix_test::read_file(path);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 // Generated code with lookups in many shapes: xgettext, given the same keywords, must find exactly
 // the same entries.

@@ -199,6 +199,15 @@ int run_extract(const Messages &messages, const Arguments &words) {
     }
     if (status != status_clean) return status;
     if (extraction.failed) return status_findings;
+    if (extraction.entries.empty()) {
+        // An empty template would make the next merge put every translation aside: say so instead.
+        std::string names;
+        for (const auto &keyword : keywords) names += (names.empty() ? "" : ", ") + keyword.first;
+        messages.trouble("extract: found no call with a literal key in " + std::to_string(paths.size()) +
+                         (paths.size() == 1 ? " file" : " files") + " (looked for " + names +
+                         "); nothing is written. Name wrapper functions and macros with --keyword=NAME:KEY,TEXT[,PLURAL]");
+        return status_findings;
+    }
     return write_output(messages, output, template_text(extraction.entries));
 }
 

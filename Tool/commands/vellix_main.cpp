@@ -66,7 +66,8 @@ const Command commands[] = {
      "  extract [-o OUTPUT] [-k|--keyword=NAME:KEY,TEXT[,PLURAL]]... [-c|--add-comments=TAG] FILE...\n"
      "      Writes a PO template of the keys and texts of the calls of vellix_get, vellix_nget (and\n"
      "      their index forms) and of each --keyword in C and C++ FILEs: msgctxt the key, msgid the\n"
-     "      text. Exit status: 1 when a key is used with two texts.\n"},
+     "      text. Exit status: 1 when a key is used with two texts, or when no FILE holds a call\n"
+     "      with a literal key (nothing is written: give your wrappers' names with --keyword).\n"},
     {"init", vellix::run_init,
      "  init -l|--locale=LL[_CC] [-o OUTPUT] TEMPLATE\n"
      "      Starts a translation (OUTPUT, LL[_CC].po by default, never replaced) from a template:\n"
