@@ -1,97 +1,28 @@
-// `vellix init` and `vellix merge`: a new translation's header, the merge of a changed template into
-// a translation case by case, and the same result as GNU msgmerge --previous and the same plural
-// rules as GNU msginit where they are installed.
-#include "catalog_format.h"
-#include "header_fields.h"
-#include "plural_rule.h"
+// `vellix merge`: the merge of a changed template into a translation case by case, the same result
+// as GNU msgmerge --previous where it is installed, and the merges it refuses.
+#include "merge_test_support.h"
 #include "plural_table.h"
-#include "po_reader.h"
-#include "po_test_support.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
 
+using vellix_test::entry;
 using vellix_test::RunResult;
 using vellix_test::run_tool;
+using vellix_test::shown;
+using vellix_test::template_header;
 using vellix_test::text_of;
 using vellix_test::TempDir;
+using vellix_test::translation_header;
 using vellix_test::write_file;
 
 const std::string vellix_tool = VELLIX_TOOL_PATH;
-
-// Each entry as "ctx|id|translations|flags|previous", obsolete ones marked "~", the header left out.
-struct Shown : vellix::PoSink {
-    std::vector<std::string> seen;
-    void add(const vellix::PoMessage &message, const char *mark) {
-        if (message.is_header()) return;
-        std::string line = mark + message.context + "|" + message.id + (message.has_plural ? "/" + message.plural_id : "") + "|";
-        for (const std::string &translation : message.translations) line += "[" + translation + "]";
-        line += "|";
-        for (const std::string &flag : message.flags) line += flag + ";";
-        if (message.has_previous_id) line += "|was " + message.previous_id;
-        seen.push_back(line);
-    }
-    void message(const vellix::PoMessage &message) override { add(message, ""); }
-    void obsolete(const vellix::PoMessage &message) override { add(message, "~"); }
-    void syntax_error(std::uint64_t line, const std::string &text) override { seen.push_back("error " + std::to_string(line) + text); }
-};
-
-std::vector<std::string> shown(const std::string &po) {
-    Shown entries;
-    vellix::read_po(po.data(), po.size(), entries);
-    return entries.seen;
-}
-
-const std::string template_header = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"X-Vellix-Keys: msgctxt\\n\"\n";
-const std::string translation_header = "msgid \"\"\nmsgstr \"\"\n\"Language: de\\n\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-                                       "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n\"X-Vellix-Keys: msgctxt\\n\"\n";
-
-std::string entry(const std::string &key, const std::string &id, const std::string &translation, const std::string &comments = "") {
-    return "\n" + comments + "msgctxt \"" + key + "\"\nmsgid \"" + id + "\"\nmsgstr \"" + translation + "\"\n";
-}
-
-TEST(Init, StartsATranslationForTheLanguage) {
-    TempDir dir;
-    write_file(dir.file("app.pot"), "#, fuzzy\n" + template_header + entry("k", "Text", "") +
-                                        "\nmsgctxt \"n\"\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"\"\nmsgstr[1] \"\"\n");
-    const RunResult run = run_tool({"init", "--locale=pl_PL", "-o", dir.file("pl.po"), dir.file("app.pot")});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::string po = text_of(dir.file("pl.po"));
-    const std::string header = vellix_test::po_header_text(po);
-    EXPECT_EQ(vellix::header_field(header, "Language"), "pl_PL");
-    EXPECT_EQ(vellix::header_field(header, "Plural-Forms"), vellix::plural_forms_for("pl"));
-    EXPECT_EQ(po.find("fuzzy"), std::string::npos) << "a translation's header is not fuzzy";
-    EXPECT_EQ(shown(po), (std::vector<std::string>{"k|Text|[]|", "n|%d file/%d files|[][][]|"}));
-    // Never over a translation; an unknown language is said.
-    EXPECT_EQ(run_tool({"init", "--locale=pl_PL", "-o", dir.file("pl.po"), dir.file("app.pot")}).status, 1);
-    const RunResult unknown = run_tool({"init", "--locale=xx", "-o", dir.file("xx.po"), dir.file("app.pot")});
-    EXPECT_EQ(unknown.status, 1);
-    EXPECT_NE(unknown.err.find("Plural-Forms: nplurals=N; plural=EXPRESSION;"), std::string::npos) << unknown.err;
-}
-
-// Two inits of one translation at once: one creates it, the other says it exists; never both.
-TEST(Init, OfTwoAtOnceOneCreatesTheFile) {
-    TempDir dir;
-    write_file(dir.file("app.pot"), template_header + entry("k", "Text", ""));
-    for (int round = 0; round < 8; ++round) {
-        SCOPED_TRACE(round);
-        const std::string output = dir.file("de" + std::to_string(round) + ".po");
-        RunResult first, second;
-        std::thread other([&] { second = run_tool({"init", "--locale=de", "-o", output, dir.file("app.pot")}); });
-        first = run_tool({"init", "--locale=de", "-o", output, dir.file("app.pot")});
-        other.join();
-        EXPECT_EQ((first.status == 0) + (second.status == 0), 1) << first.err << second.err;
-        EXPECT_NE((first.err + second.err).find("it exists already"), std::string::npos);
-        EXPECT_EQ(shown(text_of(output)), std::vector<std::string>{"k|Text|[]|"});
-    }
-}
 
 struct MergeRow {
     const char *name;
@@ -323,38 +254,70 @@ TEST(Merge, UpdatesInPlace) {
     EXPECT_EQ(run_tool({"merge", dir.file("de.po")}).status, 2);
 }
 
-#ifndef _WIN32
-// Every language of the table gives the rule GNU msginit writes for it, number for number.
-TEST(Init, PluralRulesAgreeWithMsginit) {
-    if (!std::filesystem::exists("/usr/bin/msginit")) GTEST_SKIP() << "GNU msginit is not installed";
-    TempDir dir;
-    write_file(dir.file("app.pot"), template_header + entry("k", "Text", ""));
-    int compared = 0;
-    for (const char *language : {"ja", "ko", "zh", "vi", "en", "de", "nl", "sv", "da", "nb", "es", "pt", "it", "bg", "el", "fi",
-                                 "et", "he", "hu", "tr", "ca", "fr", "pt_BR", "lv", "ga", "ro", "lt", "ru", "uk", "sr", "hr",
-                                 "cs", "sk", "pl", "sl", "ar", "is", "eo", "fo", "nn", "id", "th"}) {
-        SCOPED_TRACE(language);
-        const std::string out = dir.file(std::string(language) + ".po");
-        vellix_test::run_program("/usr/bin/msginit", {"msginit", "--no-translator", std::string("--locale=") + language,
-                                                      "-i", dir.file("app.pot"), "-o", out});
-        if (!std::filesystem::exists(out)) continue;
-        const std::string po = text_of(out);
-        const std::size_t at = po.find("Plural-Forms: ");
-        if (at == std::string::npos) continue;  // msginit knows no rule for it either
-        std::string theirs = po.substr(at + 14, po.find("\\n\"", at) - at - 14);
-        for (std::size_t quote; (quote = theirs.find("\"\n\"")) != std::string::npos;) theirs.erase(quote, 3);
-        const char *ours = vellix::plural_forms_for(language);
-        ASSERT_NE(ours, nullptr);
-        vellix::PluralRule mine, gnu;
-        std::string problem;
-        ASSERT_TRUE(mine.parse(ours, problem)) << problem;
-        ASSERT_TRUE(gnu.parse(theirs, problem)) << theirs << ": " << problem;
-        EXPECT_EQ(mine.plural_count(), gnu.plural_count());
-        for (unsigned long n = 0; n <= 1000; ++n) ASSERT_EQ(mine.form(n), gnu.form(n)) << "n = " << n;
-        ++compared;
+
+// A new key whose texts an obsolete entry has (a renamed key) takes its translation, fuzzy; a
+// template that would put most translations aside is refused; a merge says what it did.
+TEST(Merge, RenamedKeysAndTheMergesItRefuses) {
+    const std::string plural = "\nmsgctxt \"n\"\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"Datei\"\nmsgstr[1] \"Dateien\"\n";
+    const struct Row {
+        const char *name;
+        std::string translation, fresh;
+        std::vector<std::string> options;
+        int status;
+        std::vector<std::string> merged;  // when written
+        std::string said;
+    } rows[] = {
+        {"a renamed key", entry("a", "Apple", "Apfel") + entry("b", "Banana", "Banane"), entry("a", "Apple", "") + entry("c", "Banana", ""),
+         {}, 0, {"a|Apple|[Apfel]|", "c|Banana|[Banane]|fuzzy;", "~b|Banana|[Banane]|"}, "1 kept, 1 fuzzy, 0 new, 1 obsolete"},
+        {"without memory", entry("a", "Apple", "Apfel") + entry("b", "Banana", "Banane"), entry("a", "Apple", "") + entry("c", "Banana", ""),
+         {"--no-memory"}, 0, {"a|Apple|[Apfel]|", "c|Banana|[]|", "~b|Banana|[Banane]|"}, "1 kept, 0 fuzzy, 1 new, 1 obsolete"},
+        {"from an entry obsolete before", entry("a", "Apple", "Apfel") + "\n#~ msgctxt \"b\"\n#~ msgid \"Banana\"\n#~ msgstr \"Banane\"\n",
+         entry("a", "Apple", "") + entry("c", "Banana", ""), {}, 0, {"a|Apple|[Apfel]|", "c|Banana|[Banane]|fuzzy;", "~b|Banana|[Banane]|"},
+         "1 kept, 1 fuzzy, 0 new, 0 obsolete"},
+        {"never across plural shapes", entry("a", "Apple", "Apfel") + plural, entry("a", "Apple", "") + entry("c", "%d file", ""), {}, 0,
+         {"a|Apple|[Apfel]|", "c|%d file|[]|", "~n|%d file/%d files|[Datei][Dateien]|"}, "1 kept, 0 fuzzy, 1 new, 1 obsolete"},
+        {"every key renamed", entry("a", "Apple", "Apfel") + entry("b", "Banana", "Banane"), entry("x", "Apple", "") + entry("y", "Banana", ""),
+         {}, 0, {"x|Apple|[Apfel]|fuzzy;", "y|Banana|[Banane]|fuzzy;", "~a|Apple|[Apfel]|", "~b|Banana|[Banane]|"},
+         "0 kept, 2 fuzzy, 0 new, 2 obsolete"},
+        {"a template without entries", entry("a", "Apple", "Apfel"), "", {}, 1, {}, "has no entries: merging it would make every entry of"},
+        {"half the translations aside is no mistake yet", entry("a", "Apple", "Apfel") + entry("b", "Banana", "Banane") + entry("c", "Cherry", ""),
+         entry("a", "Apple", "") + entry("d", "Date", ""), {}, 0, {"a|Apple|[Apfel]|", "d|Date|[]|", "~b|Banana|[Banane]|", "~c|Cherry|[]|"},
+         "1 kept, 0 fuzzy, 1 new, 2 obsolete"},
+        {"all translations aside", entry("a", "Apple", "Apfel") + entry("b", "Banana", "Banane"), entry("d", "Date", ""), {}, 1, {},
+         "2 of the 2 translated entries of @ would become obsolete, as # lacks their keys. Nothing is written; check that it is the "
+         "right template, or give --force"},
+        {"all translations aside, forced", entry("a", "Apple", "Apfel") + entry("b", "Banana", "Banane"), entry("d", "Date", ""),
+         {"--force"}, 0, {"d|Date|[]|", "~a|Apple|[Apfel]|", "~b|Banana|[Banane]|"}, "0 kept, 0 fuzzy, 1 new, 2 obsolete"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const std::string translation = dir.file("de.po"), fresh = dir.file("app.pot");
+        write_file(translation, translation_header + row.translation);
+        write_file(fresh, template_header + row.fresh);
+        std::vector<std::string> arguments{"merge", "-o", dir.file("out.po")};
+        arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+        arguments.push_back(translation);
+        arguments.push_back(fresh);
+        const RunResult run = run_tool(arguments);
+        std::string said = row.status == 0 ? "vellix: " + translation + ": " + row.said + "\n" : row.said;
+        if (said.find('@') != std::string::npos) said.replace(said.find('@'), 1, translation);
+        if (said.find('#') != std::string::npos) said.replace(said.find('#'), 1, fresh);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        if (row.status != 0) {
+            EXPECT_FALSE(std::filesystem::exists(dir.file("out.po")));
+            continue;
+        }
+        EXPECT_EQ(shown(text_of(dir.file("out.po"))), row.merged);
     }
-    EXPECT_GT(compared, 20);
+    // The translation a renamed key takes says where it came from.
+    TempDir dir;
+    write_file(dir.file("de.po"), translation_header + entry("b", "Banana", "Banane", "# ripe\n"));
+    write_file(dir.file("app.pot"), template_header + entry("c", "Banana", ""));
+    const RunResult run = run_tool({"merge", dir.file("de.po"), dir.file("app.pot")});
+    EXPECT_NE(run.out.find("# ripe\n# the translation of the key 'b', whose text was the same\n#, fuzzy\nmsgctxt \"c\""), std::string::npos)
+        << run.out;
 }
-#endif
 
 }  // namespace

@@ -1,12 +1,15 @@
-// vellix merge [-o OUTPUT | -U] TRANSLATION TEMPLATE: a translation brought up to date with a new
-// template, its entries matched by key: a changed source text keeps its translation, marked fuzzy
-// with the old text beside it; new keys come untranslated; keys gone become obsolete, and come back
-// with their translation.
+// vellix merge [-o OUTPUT | -U] [--force] [--no-memory] TRANSLATION TEMPLATE: a translation brought
+// up to date with a new template, its entries matched by key: a changed source text keeps its
+// translation, marked fuzzy with the old text beside it; a new key whose text an obsolete entry has
+// takes its translation, marked fuzzy (a renamed key); other new keys come untranslated; keys gone
+// become obsolete, and come back with their translation. A template that would put most translations
+// aside is refused unless --force.
 #include "commands.h"
 #include "option_reader.h"
 #include "plural_rule.h"
 #include "plural_table.h"
 #include "po_file.h"
+#include "text_escape.h"
 #include "replace_file.h"
 #include "seeded_hash.h"
 
@@ -14,6 +17,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vellix {
 namespace {
@@ -56,19 +60,72 @@ struct KeyedFile {
     KeyedEntries entries, obsolete;
 };
 
+bool is_translated(const PoMessage &entry) { return !entry.translations.empty() && !entry.translations.front().empty(); }
+
+// The texts of an entry as one key, plural shape included: a renamed key's translation is taken only
+// by an entry of the same texts and the same shape.
+std::string texts_of(const PoMessage &entry) {
+    std::string texts = entry.id;
+    if (entry.has_plural) texts.append(1, '\0').append(entry.plural_id);
+    return texts;
+}
+
+// The translated entries that are or become obsolete, by their texts: the first of each.
+class TranslationMemory {
+public:
+    void add(const std::string &key, const PoMessage &entry) {
+        if (is_translated(entry)) entries_.emplace(texts_of(entry), Remembered{key, &entry});
+    }
+    // The translation an obsolete entry gives a new entry of the same texts, fuzzy and with a comment
+    // that names the key it came from; false when there is none.
+    bool fill(PoMessage &entry) {
+        const auto found = entries_.find(texts_of(entry));
+        if (found == entries_.end()) return false;
+        const PoMessage &old = *found->second.entry;
+        for (std::size_t form = 0; form < entry.translations.size() && form < old.translations.size(); ++form) {
+            entry.translations[form] = old.translations[form];
+        }
+        entry.translator_comments = old.translator_comments;
+        entry.translator_comments.push_back("the translation of the key " + quoted(found->second.key) + ", whose text was the same");
+        set_flag(entry.flags, "fuzzy", true);
+        used_.emplace(found->second.entry);
+        return true;
+    }
+    bool used(const PoMessage *entry) const { return used_.count(entry) != 0; }
+
+private:
+    struct Remembered {
+        std::string key;
+        const PoMessage *entry;
+    };
+    std::unordered_map<std::string, Remembered, SeededHash> entries_;
+    std::unordered_set<const PoMessage *> used_;
+};
+
+// What a merge did, for the line it prints.
+struct MergeCounts {
+    std::size_t kept = 0, fuzzy = 0, fresh = 0, obsolete = 0;
+    std::size_t translated_before = 0;  // translated entries of the translation (not obsolete ones)
+    std::size_t translations_aside = 0;  // of those, put aside: obsolete, and taken by no new key
+};
+
 }  // namespace
 
-// merge [-o OUTPUT | -U] TRANSLATION TEMPLATE
+// merge [-o OUTPUT | -U] [--force] [--no-memory] TRANSLATION TEMPLATE
 int run_merge(const Messages &messages, const Arguments &words) {
     std::string output;
-    bool update = false;
+    bool update = false, force = false, memory = true;
     CommandLine line;
-    if (!read_command_line(messages, "merge", words, {{'U', "update", nullptr}, {'o', "output", "an OUTPUT"}}, line)) {
+    if (!read_command_line(messages, "merge", words,
+                           {{'U', "update", nullptr}, {'o', "output", "an OUTPUT"}, {'\0', "force", nullptr}, {'\0', "no-memory", nullptr}},
+                           line)) {
         return status_trouble;
     }
     for (const GivenOption &option : line.options) {
         if (option.is("update")) update = true;
         if (option.is("output")) output = option.value;
+        if (option.is("force")) force = true;
+        if (option.is("no-memory")) memory = false;
     }
     const std::vector<std::string> &paths = line.operands;
     if (paths.size() != 2) return messages.usage_error("merge: give a TRANSLATION and a TEMPLATE");
@@ -89,6 +146,12 @@ int run_merge(const Messages &messages, const Arguments &words) {
         keyed_file->obsolete = keyed_entries(keyed_file->file.obsolete, by_context, printer, errors);
     }
     if (errors != 0) return status_findings;
+    if (new_file.entries.empty() && !force) {
+        messages.trouble("merge: " + paths[1] + " has no entries: merging it would make every entry of " + paths[0] +
+                         " obsolete. Nothing is written; check the extraction (the --keyword options of extract), or "
+                         "give --force");
+        return status_findings;
+    }
 
     const std::size_t plural_count = PluralRule::of_header(translation.header_text().c_str()).plural_count();
     if (plural_count > max_plural_forms) {
@@ -97,33 +160,61 @@ int run_merge(const Messages &messages, const Arguments &words) {
         printer.finding(error_at(translation.header.line, too_many_forms(plural_count)));
         return status_findings;
     }
-    std::unordered_map<std::string, const PoMessage *, SeededHash> active, obsolete;
+    std::unordered_map<std::string, const PoMessage *, SeededHash> active, obsolete, in_template;
     for (const auto &[key, entry] : old_file.entries) active.emplace(key, entry);
     for (const auto &[key, entry] : old_file.obsolete) obsolete.emplace(key, entry);
+    for (const auto &[key, entry] : new_file.entries) in_template.emplace(key, entry);  // a template's duplicate: the first counts
+
+    // What a renamed key may take: the entries that become obsolete now, then those that were.
+    TranslationMemory remembered;
+    MergeCounts counts;
+    for (const auto *entries : {&old_file.entries, &old_file.obsolete}) {
+        for (const auto &[key, entry] : *entries) {
+            if (entries == &old_file.entries && is_translated(*entry)) ++counts.translated_before;
+            if (memory && !in_template.count(key)) remembered.add(key, *entry);
+        }
+    }
 
     PoFile result;
     result.has_header = translation.has_header;
     result.header = translation.header;
-    std::unordered_map<std::string, bool, SeededHash> in_template;
     for (const auto &[key, entry] : new_file.entries) {
-        if (!in_template.emplace(key, true).second) continue;  // a template's duplicate: the first counts
+        if (in_template.at(key) != entry) continue;
         const auto found = active.find(key);
         const auto back = obsolete.find(key);
         const PoMessage *old = found != active.end() ? found->second : back != obsolete.end() ? back->second : nullptr;
         result.entries.push_back(merged(*entry, old, plural_count));
+        PoMessage &made = result.entries.back();
+        if (!old && memory) remembered.fill(made);  // a renamed key's translation, fuzzy
+        ++(made.has_flag("fuzzy") ? counts.fuzzy : old ? counts.kept : counts.fresh);
     }
     // Keys the template lacks keep their translation, obsolete; so do the old obsolete ones.
     for (const auto *entries : {&old_file.entries, &old_file.obsolete}) {
         for (const auto &[key, entry] : *entries) {
-            if (!in_template.count(key)) result.obsolete.push_back(*entry);
+            if (in_template.count(key)) continue;
+            result.obsolete.push_back(*entry);
+            if (entries != &old_file.entries) continue;
+            ++counts.obsolete;
+            if (is_translated(*entry) && !remembered.used(entry)) ++counts.translations_aside;
         }
     }
     for (PoMessage &entry : result.obsolete) {
         entry.references.clear();
         entry.extracted_comments.clear();
     }
+    if (counts.translations_aside * 2 > counts.translated_before && !force) {
+        messages.trouble("merge: " + std::to_string(counts.translations_aside) + " of the " + std::to_string(counts.translated_before) +
+                         " translated entries of " + paths[0] + " would become obsolete, as " + paths[1] +
+                         " lacks their keys. Nothing is written; check that it is the right template, or give --force");
+        return status_findings;
+    }
 
-    return write_po_output(messages, update ? paths[0] : output, po_file_text(result), old_file.file.charset);
+    const int status = write_po_output(messages, update ? paths[0] : output, po_file_text(result), old_file.file.charset);
+    if (status == status_clean) {
+        messages.say(paths[0] + ": " + std::to_string(counts.kept) + " kept, " + std::to_string(counts.fuzzy) + " fuzzy, " +
+                         std::to_string(counts.fresh) + " new, " + std::to_string(counts.obsolete) + " obsolete");
+    }
+    return status;
 }
 
 }  // namespace vellix

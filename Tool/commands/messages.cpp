@@ -4,9 +4,13 @@
 
 namespace vellix {
 
-int Messages::trouble(const std::string &text) const {
+void Messages::say(const std::string &text) const {
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s\n", program_, text.c_str());
+}
+
+int Messages::trouble(const std::string &text) const {
+    say(text);
     return status_trouble;
 }
 

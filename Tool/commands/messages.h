@@ -21,7 +21,9 @@ public:
     explicit Messages(const char *program) : program_(program) {}
     const char *program() const { return program_; }
 
-    // "PROGRAM: TEXT" on standard error, after what standard output holds; gives status_trouble.
+    // "PROGRAM: TEXT" on standard error, after what standard output holds.
+    void say(const std::string &text) const;
+    // The same, for trouble; gives status_trouble.
     int trouble(const std::string &text) const;
     // The same and a pointer to --help; gives status_trouble.
     int usage_error(const std::string &text) const;

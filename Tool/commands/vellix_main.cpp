@@ -75,10 +75,14 @@ const Command commands[] = {
      "      status: 1 when OUTPUT exists, the language has no known rule, or an entry lacks its key.\n"},
     {"merge", vellix::run_merge,
      "  merge [-o OUTPUT | -U] TRANSLATION TEMPLATE\n"
+     "  merge [--force] [--no-memory] ...\n"
      "      Brings TRANSLATION up to date with TEMPLATE, matching entries by key: a changed text\n"
-     "      keeps its translation, marked fuzzy with the old text as #| msgid; new keys come\n"
-     "      untranslated; keys gone become obsolete (#~). -U rewrites TRANSLATION in place. Exit\n"
-     "      status: 1 for syntax errors, or an entry without the msgctxt that holds its key.\n"},
+     "      keeps its translation, marked fuzzy with the old text as #| msgid; a renamed key (same\n"
+     "      texts as an obsolete entry) takes its translation, fuzzy, unless --no-memory; other new\n"
+     "      keys come untranslated; keys gone become obsolete (#~). -U rewrites TRANSLATION in\n"
+     "      place. Prints the kept, fuzzy, new and obsolete counts on standard error. Exit status:\n"
+     "      1 for syntax errors, an entry without the msgctxt that holds its key, or (unless\n"
+     "      --force) a TEMPLATE without entries or one that would make most translations obsolete.\n"},
     {"stats", vellix::run_stats,
      "  stats SOURCE|CATALOG...\n"
      "  stats --fail-under=PERCENT PO...\n"

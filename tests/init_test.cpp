@@ -1,0 +1,98 @@
+// `vellix init`: a new translation's header, never over an existing one, and the same plural rules
+// as GNU msginit where it is installed.
+#include "header_fields.h"
+#include "merge_test_support.h"
+#include "plural_rule.h"
+#include "plural_table.h"
+#include "po_test_support.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using vellix_test::entry;
+using vellix_test::RunResult;
+using vellix_test::run_tool;
+using vellix_test::shown;
+using vellix_test::template_header;
+using vellix_test::text_of;
+using vellix_test::TempDir;
+using vellix_test::write_file;
+
+TEST(Init, StartsATranslationForTheLanguage) {
+    TempDir dir;
+    write_file(dir.file("app.pot"), "#, fuzzy\n" + template_header + entry("k", "Text", "") +
+                                        "\nmsgctxt \"n\"\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"\"\nmsgstr[1] \"\"\n");
+    const RunResult run = run_tool({"init", "--locale=pl_PL", "-o", dir.file("pl.po"), dir.file("app.pot")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string po = text_of(dir.file("pl.po"));
+    const std::string header = vellix_test::po_header_text(po);
+    EXPECT_EQ(vellix::header_field(header, "Language"), "pl_PL");
+    EXPECT_EQ(vellix::header_field(header, "Plural-Forms"), vellix::plural_forms_for("pl"));
+    EXPECT_EQ(po.find("fuzzy"), std::string::npos) << "a translation's header is not fuzzy";
+    EXPECT_EQ(shown(po), (std::vector<std::string>{"k|Text|[]|", "n|%d file/%d files|[][][]|"}));
+    // Never over a translation; an unknown language is said.
+    EXPECT_EQ(run_tool({"init", "--locale=pl_PL", "-o", dir.file("pl.po"), dir.file("app.pot")}).status, 1);
+    const RunResult unknown = run_tool({"init", "--locale=xx", "-o", dir.file("xx.po"), dir.file("app.pot")});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("Plural-Forms: nplurals=N; plural=EXPRESSION;"), std::string::npos) << unknown.err;
+}
+
+// Two inits of one translation at once: one creates it, the other says it exists; never both.
+TEST(Init, OfTwoAtOnceOneCreatesTheFile) {
+    TempDir dir;
+    write_file(dir.file("app.pot"), template_header + entry("k", "Text", ""));
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        const std::string output = dir.file("de" + std::to_string(round) + ".po");
+        RunResult first, second;
+        std::thread other([&] { second = run_tool({"init", "--locale=de", "-o", output, dir.file("app.pot")}); });
+        first = run_tool({"init", "--locale=de", "-o", output, dir.file("app.pot")});
+        other.join();
+        EXPECT_EQ((first.status == 0) + (second.status == 0), 1) << first.err << second.err;
+        EXPECT_NE((first.err + second.err).find("it exists already"), std::string::npos);
+        EXPECT_EQ(shown(text_of(output)), std::vector<std::string>{"k|Text|[]|"});
+    }
+}
+
+#ifndef _WIN32
+// Every language of the table gives the rule GNU msginit writes for it, number for number.
+TEST(Init, PluralRulesAgreeWithMsginit) {
+    if (!std::filesystem::exists("/usr/bin/msginit")) GTEST_SKIP() << "GNU msginit is not installed";
+    TempDir dir;
+    write_file(dir.file("app.pot"), template_header + entry("k", "Text", ""));
+    int compared = 0;
+    for (const char *language : {"ja", "ko", "zh", "vi", "en", "de", "nl", "sv", "da", "nb", "es", "pt", "it", "bg", "el", "fi",
+                                 "et", "he", "hu", "tr", "ca", "fr", "pt_BR", "lv", "ga", "ro", "lt", "ru", "uk", "sr", "hr",
+                                 "cs", "sk", "pl", "sl", "ar", "is", "eo", "fo", "nn", "id", "th"}) {
+        SCOPED_TRACE(language);
+        const std::string out = dir.file(std::string(language) + ".po");
+        vellix_test::run_program("/usr/bin/msginit", {"msginit", "--no-translator", std::string("--locale=") + language,
+                                                      "-i", dir.file("app.pot"), "-o", out});
+        if (!std::filesystem::exists(out)) continue;
+        const std::string po = text_of(out);
+        const std::size_t at = po.find("Plural-Forms: ");
+        if (at == std::string::npos) continue;  // msginit knows no rule for it either
+        std::string theirs = po.substr(at + 14, po.find("\\n\"", at) - at - 14);
+        for (std::size_t quote; (quote = theirs.find("\"\n\"")) != std::string::npos;) theirs.erase(quote, 3);
+        const char *ours = vellix::plural_forms_for(language);
+        ASSERT_NE(ours, nullptr);
+        vellix::PluralRule mine, gnu;
+        std::string problem;
+        ASSERT_TRUE(mine.parse(ours, problem)) << problem;
+        ASSERT_TRUE(gnu.parse(theirs, problem)) << theirs << ": " << problem;
+        EXPECT_EQ(mine.plural_count(), gnu.plural_count());
+        for (unsigned long n = 0; n <= 1000; ++n) ASSERT_EQ(mine.form(n), gnu.form(n)) << "n = " << n;
+        ++compared;
+    }
+    EXPECT_GT(compared, 20);
+}
+#endif
+
+}  // namespace
