@@ -9,8 +9,9 @@
 
 namespace {
 
-// Each call of f as "LINE: arg|arg|..." with non-literal arguments shown as "?" (and "!" before a
-// literal with an escape too large), and its comment.
+// Each call of f as "LINE: arg|arg|..." with non-literal arguments shown as "?", a parameter of the
+// wrapper macro the call is in as "p" (and "!" before a literal with an escape too large), and its
+// comment.
 std::vector<std::string> calls_of(const std::string &code, const char *tag = "TR:") {
     std::vector<std::string> seen;
     vellix::scan_calls(
@@ -19,7 +20,8 @@ std::vector<std::string> calls_of(const std::string &code, const char *tag = "TR
             std::string line = call.name + "@" + std::to_string(call.line) + ":";
             for (const vellix::CallArgument &argument : call.arguments) {
                 const std::string text = argument.escape_too_large ? "!" + argument.text : argument.text;
-                line += (argument.is_literal ? "[" + text + "]" : std::string("?")) + "@" + std::to_string(argument.line);
+                line += (argument.is_literal ? "[" + text + "]" : argument.is_macro_parameter ? "p" : "?") + "@" +
+                        std::to_string(argument.line);
             }
             if (!call.comment.empty()) line += " #" + call.comment;
             seen.push_back(line);
@@ -60,6 +62,23 @@ TEST(CodeScanning, ReadsLiteralsAsCompilersDo) {
         {"calls in the order of their names", "f(\"a\", g(f(\"b\"), x), g());\ng(\"c\")",
          {"f@1:[a]@1?@1?@1", "g@1:?@1?@1", "f@1:[b]@1", "g@1:", "g@2:[c]@2"}},
         {"brackets and braces in arguments", "f(a[1, 2], {3, 4}, \"z\");", {"f@1:?@1?@1[z]@1"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(calls_of(row.code), row.calls);
+    }
+}
+
+TEST(CodeScanning, KnowsTheParametersOfWrapperMacros) {
+    const Row rows[] = {
+        {"a wrapper", "#define T(k, t) f(cat, k, t)\n", {"f@1:?@1p@1p@1"}},
+        {"over spliced lines, spaces after the '#'", "  #  define T(k, t) \\\n    f(k,\\\n t)\n", {"f@2:p@2p@3"}},
+        {"another name is no parameter", "#define T(k) f(other, k, __VA_ARGS__)\n", {"f@1:?@1p@1?@1"}},
+        {"an object-like macro has none", "#define T f(k, t)\n", {"f@1:?@1?@1"}},
+        {"the definition ends with its line", "#define T(k, t) x\nf(k, t);", {"f@2:?@2?@2"}},
+        {"a '#' inside a line starts no directive", "x # define T(k) f(k)\n", {"f@1:?@1"}},
+        {"an expression of a parameter is none", "#define T(k) f(k + 1, (k))\n", {"f@1:?@1?@1"}},
+        {"literals in a wrapper stay literals", "#define T(t) f(\"key\", t)\n", {"f@1:[key]@1p@1"}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

@@ -132,6 +132,13 @@ TEST(Extract, FindingsAndStatuses) {
               std::string::npos)
         << none.err;
     EXPECT_EQ(text_of(dir.file("app.pot")), "previous");
+    // A wrapper macro's body is no finding; any other expression in it still is.
+    write_file(dir.file("d.c"), "#define T(k, t) vellix_get(cat, k, t)\n#define BAD(t) vellix_get(cat, other, t)\n"
+                                "puts(T(\"greeting\", \"Hello\"));\n");
+    const RunResult wrapped = run_tool({"extract", "--keyword=T:1,2", dir.file("d.c")});
+    EXPECT_EQ(wrapped.status, 0);
+    EXPECT_EQ(wrapped.err, dir.file("d.c") + ":2: warning: the key is not a string literal; the call is skipped\n");
+    EXPECT_EQ(entries_of(wrapped.out), std::vector<std::string>{"greeting|Hello"});
 }
 
 #ifndef _WIN32

@@ -3,6 +3,7 @@
 #include "c_escape.h"
 #include "inttypes_macros.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vellix {
@@ -15,6 +16,13 @@ struct Token {
     std::string text;  // an identifier's name, a string's decoded bytes, one punctuation character
     std::uint64_t line;
     bool too_large = false;  // a string with an escape above 0xFF in a narrow literal
+    std::size_t macro = 0;   // 1 + the index of the function-like macro whose #define holds it, or 0
+};
+
+// A function-like macro's #define: its parameters, and where its line ends.
+struct MacroDefinition {
+    std::vector<std::string> parameters;
+    std::size_t end;
 };
 
 // A comment that starts with the tag asked for: its text from the tag on, the line it ends on, and
@@ -57,13 +65,21 @@ class Lexer {
 public:
     Lexer(const SplicedCode &code, std::string_view comment_tag) : code_(code), text_(code.text), tag_(comment_tag) {}
 
-    std::vector<Token> tokens(std::vector<TaggedComment> &comments) {
+    std::vector<Token> tokens(std::vector<TaggedComment> &comments, std::vector<MacroDefinition> &macros) {
         std::vector<Token> tokens;
         tokens.reserve(text_.size() / 4);  // a token takes a few bytes of code; fewer reallocations
         comments_ = &comments;
         tokens_ = &tokens;
+        macros_ = &macros;
+        bool line_start = true;  // only spaces since the line began
         while (at_ < text_.size()) {
             const char c = text_[at_];
+            if (c == '\n') {
+                line_start = true;
+            } else if (c != ' ' && c != '\t' && c != '\r' && c != '\f' && c != '\v') {
+                if (c == '#' && line_start) macro_definition();
+                line_start = false;
+            }
             if (c == '/' && peek(1) == '/') {
                 line_comment();
             } else if (c == '/' && peek(1) == '*') {
@@ -92,6 +108,32 @@ private:
 
     void push(std::vector<Token> &tokens, TokenKind kind, std::string text, std::size_t start) {
         tokens.push_back(Token{kind, std::move(text), line_at(start)});
+        if (!macros_->empty() && start < macros_->back().end) tokens.back().macro = macros_->size();
+    }
+
+    // At a '#' that starts a line: a function-like macro's "define NAME(PARAMETERS)" is recorded,
+    // so that the tokens up to its line's end are known to be its body. Read from the text, without
+    // moving on: the directive's tokens are read as any others.
+    void macro_definition() {
+        std::size_t at = text_.find_first_not_of(" \t", at_ + 1);
+        if (at == std::string::npos || text_.compare(at, 6, "define") != 0) return;
+        at = text_.find_first_not_of(" \t", at + 6);
+        if (at == std::string::npos || !is_identifier_start(text_[at])) return;
+        while (at < text_.size() && is_identifier_char(text_[at])) ++at;
+        if (at == text_.size() || text_[at] != '(') return;  // an object-like macro has no parameters
+        MacroDefinition macro;
+        const std::size_t line_end = text_.find('\n', at);
+        macro.end = line_end == std::string::npos ? text_.size() : line_end;
+        for (++at; at < macro.end && text_[at] != ')';) {
+            if (!is_identifier_start(text_[at])) {
+                ++at;
+                continue;
+            }
+            const std::size_t start = at;
+            while (at < macro.end && is_identifier_char(text_[at])) ++at;
+            macro.parameters.emplace_back(text_, start, at - start);
+        }
+        macros_->push_back(std::move(macro));
     }
 
     // A comment that starts with the tag (after spaces and a comment's own '*'s) is kept.
@@ -241,6 +283,7 @@ private:
     std::size_t at_ = 0;
     std::vector<TaggedComment> *comments_ = nullptr;
     std::vector<Token> *tokens_ = nullptr;
+    std::vector<MacroDefinition> *macros_ = nullptr;
 };
 
 bool is_punctuation(const Token &token, const char *which) {
@@ -249,13 +292,18 @@ bool is_punctuation(const Token &token, const char *which) {
 
 // An argument made of tokens[start, end): a string literal when it is one string token and nothing
 // else; empty arguments take the line of the token that ends them.
-CallArgument argument_of(const std::vector<Token> &tokens, std::size_t start, std::size_t end) {
+CallArgument argument_of(const std::vector<Token> &tokens, const std::vector<MacroDefinition> &macros, std::size_t start,
+                         std::size_t end) {
     CallArgument argument;
     argument.line = tokens[start < end ? start : end].line;
     argument.is_literal = end == start + 1 && tokens[start].kind == TokenKind::string;
     if (argument.is_literal) {
         argument.text = tokens[start].text;
         argument.escape_too_large = tokens[start].too_large;
+    }
+    if (end == start + 1 && tokens[start].kind == TokenKind::identifier && tokens[start].macro != 0) {
+        const std::vector<std::string> &parameters = macros[tokens[start].macro - 1].parameters;
+        argument.is_macro_parameter = std::find(parameters.begin(), parameters.end(), tokens[start].text) != parameters.end();
     }
     return argument;
 }
@@ -277,7 +325,8 @@ void scan_calls(std::string_view code, const std::function<bool(std::string_view
     constexpr std::size_t no_call = static_cast<std::size_t>(-1);
     const SplicedCode spliced = without_splices(code);
     std::vector<TaggedComment> comments;
-    const std::vector<Token> tokens = Lexer{spliced, comment_tag}.tokens(comments);
+    std::vector<MacroDefinition> macros;
+    const std::vector<Token> tokens = Lexer{spliced, comment_tag}.tokens(comments, macros);
     std::vector<FoundCall> calls;  // since no call was open, in the order of their names
     std::vector<OpenBracket> open;
     std::size_t open_calls = 0;
@@ -291,13 +340,13 @@ void scan_calls(std::string_view code, const std::function<bool(std::string_view
         if (is_punctuation(token, "([{")) {
             open.push_back(OpenBracket{no_call, i + 1});
         } else if (is_punctuation(token, ",") && !open.empty() && open.back().call != no_call) {
-            calls[open.back().call].arguments.push_back(argument_of(tokens, open.back().argument_start, i));
+            calls[open.back().call].arguments.push_back(argument_of(tokens, macros, open.back().argument_start, i));
             open.back().argument_start = i + 1;
         } else if (is_punctuation(token, ")]}") && !open.empty()) {
             const OpenBracket closed = open.back();
             open.pop_back();
             if (closed.call == no_call) continue;
-            if (closed.argument_start != i) calls[closed.call].arguments.push_back(argument_of(tokens, closed.argument_start, i));
+            if (closed.argument_start != i) calls[closed.call].arguments.push_back(argument_of(tokens, macros, closed.argument_start, i));
             if (--open_calls == 0) hand_on();
         } else if (token.kind == TokenKind::identifier && i + 1 < tokens.size() && is_punctuation(tokens[i + 1], "(") &&
                    wanted(token.text)) {
@@ -319,7 +368,7 @@ void scan_calls(std::string_view code, const std::function<bool(std::string_view
     // The code ends inside calls: what was read of each one's last argument still counts.
     for (const OpenBracket &bracket : open) {
         if (bracket.call != no_call && bracket.argument_start < tokens.size()) {
-            calls[bracket.call].arguments.push_back(argument_of(tokens, bracket.argument_start, tokens.size()));
+            calls[bracket.call].arguments.push_back(argument_of(tokens, macros, bracket.argument_start, tokens.size()));
         }
     }
     hand_on();

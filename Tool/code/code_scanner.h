@@ -21,6 +21,10 @@ struct CallArgument {
     std::string text;         // the literal's bytes (UTF-8 for \u and \U escapes)
     std::uint64_t line = 0;   // where the argument starts
     bool escape_too_large = false;  // an octal or hex escape above 0xFF in a narrow literal, left out of `text`
+    // The argument is one of the parameters of the function-like macro whose #define holds the call
+    // (`#define T(k, t) vellix_get(cat, k, t)`): the macro is the wrapper, and its own calls carry
+    // the literals.
+    bool is_macro_parameter = false;
 };
 
 struct FoundCall {

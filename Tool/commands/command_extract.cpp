@@ -72,11 +72,19 @@ public:
             return position >= 1 && position <= call.arguments.size() ? &call.arguments[position - 1] : nullptr;
         };
         const CallArgument *key = argument(keyword.key);
+        const CallArgument *text = argument(keyword.text);
+        const CallArgument *plural = keyword.plural ? argument(keyword.plural) : nullptr;
+        // The body of a wrapper macro, whose arguments are its parameters or literals: its own
+        // calls (named with --keyword) hold the literals. Any other expression is still said.
+        bool wrapper = false, other = false;
+        for (const CallArgument *given : {key, text, plural}) {
+            if (given && given->is_macro_parameter) wrapper = true;
+            if (given && !given->is_macro_parameter && !given->is_literal) other = true;
+        }
+        if (wrapper && !other) return;
         if (!key || !key->is_literal) {
             return warn(call.line, "the key is not a string literal; the call is skipped");
         }
-        const CallArgument *text = argument(keyword.text);
-        const CallArgument *plural = keyword.plural ? argument(keyword.plural) : nullptr;
         if (!text || !text->is_literal) warn(call.line, "the text is not a string literal; the entry's msgid is empty");
         if (keyword.plural && (!plural || !plural->is_literal)) {
             warn(call.line, "the plural text is not a string literal; the entry's msgid_plural is empty");
