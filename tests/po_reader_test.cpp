@@ -237,6 +237,23 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
          {"=Plural-Forms: nplural=2; plural=n != 1;\n",
           "1: error: the header's Plural-Forms does not parse: unknown part 'nplural=2', and entries have plural forms", "f=D",
           "f\n#1=Ds"}},
+        {"no rule for a language whose rule is known: one error that gives it, and the plural entries left out",
+         "msgid \"\"\nmsgstr \"Language: pl\\n\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\nmsgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n"
+         "msgstr[2] \"Dss\"\n\nmsgid \"g\"\nmsgid_plural \"gs\"\nmsgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n\nmsgid \"a\"\nmsgstr \"A\"\n",
+         with(false),
+         {"=Language: pl\n",
+          "1: error: the header has no Plural-Forms, and entries have plural forms: add the rule for pl, \"Plural-Forms: "
+          "nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);\\n\"",
+          "a=A"}},
+        {"a rule that does not parse, for a language whose rule is known",
+         "msgid \"\"\nmsgstr \"Language: de_AT\\nPlural-Forms: nplural=2;\\n\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\n"
+         "msgstr[0] \"D\"\nmsgstr[1] \"Ds\"\n",
+         with(false),
+         {"=Language: de_AT\nPlural-Forms: nplural=2;\n",
+          "1: error: the header's Plural-Forms does not parse: unknown part 'nplural=2', and entries have plural forms: add the "
+          "rule for de_AT, \"Plural-Forms: nplurals=2; plural=(n != 1);\\n\""}},
+        {"no rule and no plural entries: nothing to say",
+         "msgid \"\"\nmsgstr \"Language: de\\n\"\n\nmsgid \"a\"\nmsgstr \"A\"\n", with(false), {"=Language: de\n", "a=A"}},
         {"text after the rule's parts, and the field's name written twice, are read past",
          "msgid \"\"\nmsgstr \"Plural-Forms: Plural-Forms: nplurals=3; plural=n%3; ;x\\n\"\n\nmsgid \"f\"\nmsgid_plural \"fs\"\n"
          "msgstr[0] \"D\"\nmsgstr[1] \"Ds\"\nmsgstr[2] \"Dss\"\n",

@@ -103,8 +103,14 @@ public:
             return sink_.entry(key, header.translations.front(), message.line);
         }
         if (message.has_plural && !unread_rule_.empty()) {
-            error(plural_forms_line_, unread_rule_ + ", and entries have plural forms");
+            error(plural_forms_line_, unread_rule_ + ", and entries have plural forms" + (language_rule_ ? ": " + rule_to_paste() : ""));
             unread_rule_.clear();
+            rule_failed_ = language_rule_ != nullptr;
+        }
+        if (message.has_plural && !plural_forms_line_ && language_rule_ && !rule_failed_) {
+            // gettext's default rule would give this language wrong forms: one error, not one per entry.
+            error(header_line_, "the header has no Plural-Forms, and entries have plural forms: " + rule_to_paste());
+            rule_failed_ = true;
         }
         bool translated = !message.translations.empty() && !message.translations.front().empty();
         if (translated && message.has_plural && !message.is_header()) translated = every_form_given(message);
@@ -117,7 +123,7 @@ public:
             if (!translated || fuzzy) sink_.incomplete(key, translated, message.line);
         }
         if (!translated || (fuzzy && !options_.use_fuzzy)) return;
-        if (message.has_plural && (too_many_forms_ || !plural_forms_fit(message) || !plural_forms_stay_small(message, key))) {
+        if (message.has_plural && (rule_failed_ || !plural_forms_fit(message) || !plural_forms_stay_small(message, key))) {
             return;
         }
         if (!message.is_header()) {
@@ -152,8 +158,16 @@ private:
         sink_.entry(convert_from_utf8(key, converted_from_).text, convert_from_utf8(value, converted_from_).text, line);
     }
 
+    // The line to add to the header for its language.
+    std::string rule_to_paste() const {
+        return "add the rule for " + language_ + ", \"Plural-Forms: " + language_rule_ + "\\n\"";
+    }
+
     void header(const PoMessage &message) {
         const std::string &text = message.translations.empty() ? std::string() : message.translations.front();
+        header_line_ = message.line;
+        language_ = header_field(text, "Language");
+        language_rule_ = language_.empty() ? nullptr : plural_forms_for(language_);
         if (header_keys_in_context(text)) keys_by_context_ = true;
         const std::string charset = charset_of(header_field(text, "Content-Type"));
         declared_utf8_ = same_name(charset, "utf-8") || same_name(charset, "utf8");
@@ -169,7 +183,7 @@ private:
             if (rule_.plural_count() > max_plural_forms) {
                 error(message.line, too_many_forms(rule_.plural_count()));
                 rule_ = PluralRule();  // the file fails: its plural entries are left out, not multiplied
-                too_many_forms_ = true;
+                rule_failed_ = true;
             }
             few_numbers_ = forms_serving_few_numbers(rule_);
         }
@@ -280,6 +294,9 @@ private:
     std::string converted_from_;
     PluralRule rule_;                   // the header's, or gettext's default
     std::uint64_t plural_forms_line_ = 0;  // the header's line, when it has a Plural-Forms field
+    std::uint64_t header_line_ = 0;
+    std::string language_;                 // the header's Language
+    const char *language_rule_ = nullptr;  // its Plural-Forms, when the table knows it
     std::vector<bool> few_numbers_ = forms_serving_few_numbers(rule_);
     bool keys_by_context_ = false;
     bool declared_utf8_ = false;  // the header's charset is UTF-8: every field must be
@@ -289,7 +306,7 @@ private:
         bool expanded;
     };
     std::unordered_map<std::uint64_t, FormatEntry> format_entries_;  // entries whose key holds a '%', by line
-    bool too_many_forms_ = false;  // the header's rule has more forms than a PO file may have
+    bool rule_failed_ = false;  // the header's rule was an error: plural entries are left out without their own
     std::string unread_rule_;  // why the header's rule could not be read, until a plural entry or the end
     std::string key_;  // the key being made, kept to reuse its memory
     std::size_t key_hash_ = 0;
