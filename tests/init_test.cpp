@@ -36,6 +36,17 @@ TEST(Init, StartsATranslationForTheLanguage) {
     EXPECT_EQ(vellix::header_field(header, "Language"), "pl_PL");
     EXPECT_EQ(vellix::header_field(header, "Plural-Forms"), vellix::plural_forms_for("pl"));
     EXPECT_EQ(po.find("fuzzy"), std::string::npos) << "a translation's header is not fuzzy";
+    // The fields msgfmt --check asks of a translation's header.
+    for (const char *field : {"Project-Id-Version", "PO-Revision-Date", "Last-Translator", "Language-Team", "MIME-Version",
+                              "Content-Transfer-Encoding"}) {
+        EXPECT_NE(vellix::header_field(header, field), "") << field;
+    }
+#ifndef _WIN32
+    if (std::filesystem::exists("/usr/bin/msgfmt")) {
+        const RunResult gnu = vellix_test::run_program("/usr/bin/msgfmt", {"msgfmt", "--check", "-o", dir.file("pl.mo"), dir.file("pl.po")});
+        EXPECT_EQ(gnu.err.find("missing in header"), std::string::npos) << gnu.err;
+    }
+#endif
     EXPECT_EQ(shown(po), (std::vector<std::string>{"k|Text|[]|", "n|%d file/%d files|[][][]|"}));
     // Never over a translation; an unknown language is said.
     EXPECT_EQ(run_tool({"init", "--locale=pl_PL", "-o", dir.file("pl.po"), dir.file("app.pot")}).status, 1);

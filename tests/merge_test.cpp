@@ -1,6 +1,8 @@
 // `vellix merge`: the merge of a changed template into a translation case by case, the same result
 // as GNU msgmerge --previous where it is installed, and the merges it refuses.
+#include "header_fields.h"
 #include "merge_test_support.h"
+#include "po_test_support.h"
 #include "plural_table.h"
 #include "test_support.h"
 
@@ -172,6 +174,9 @@ TEST(Merge, KeepsTheTranslationsCharset) {
     const RunResult init = run_tool({"init", "-l", "fr", "-o", dir.file("new.po"), dir.file("app.pot")});
     ASSERT_EQ(init.status, 0) << init.err;
     EXPECT_NE(text_of(dir.file("new.po")).find("msgid \"Caf\xE9\""), std::string::npos) << text_of(dir.file("new.po"));
+    EXPECT_EQ(vellix::charset_of(vellix::header_field(vellix_test::po_header_text(text_of(dir.file("new.po"))), "Content-Type")),
+              "ISO-8859-1");
+    EXPECT_EQ(run_tool({"check", dir.file("new.po")}).status, 0);
 }
 
 // A translation whose rule claims more forms than any language has is refused at its header, before

@@ -13,9 +13,27 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
+#include <utility>
 
 namespace vellix {
+namespace {
+
+// Now, as a PO header dates a revision: "2026-12-09 20:15+0100".
+std::string revision_date() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[64];
+    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M%z", &local) != 0 ? std::string(text) : std::string();
+}
+
+}  // namespace
 
 // init --locale=LL[_CC] [-o OUTPUT] TEMPLATE
 int run_init(const Messages &messages, const Arguments &words) {
@@ -54,8 +72,17 @@ int run_init(const Messages &messages, const Arguments &words) {
     if (keyless != 0) return status_findings;
 
     const char *rule = plural_forms_for(locale);
-    std::string header = with_header_field(file.header_text(), "Language", locale);
-    header = with_header_field(header, "Content-Type", "text/plain; charset=UTF-8");
+    std::string header = file.header_text();
+    // The fields msgfmt --check asks of a translation's header, where the template lacks them.
+    const std::pair<const char *, std::string> expected[] = {
+        {"Project-Id-Version", "PACKAGE VERSION"}, {"PO-Revision-Date", revision_date()}, {"Last-Translator", "Automatically generated"},
+        {"Language-Team", "none"},                 {"MIME-Version", "1.0"},            {"Content-Transfer-Encoding", "8bit"}};
+    for (const auto &[name, value] : expected) {
+        if (header_field(header, name).empty() || std::string(name) == "PO-Revision-Date") header = with_header_field(header, name, value);
+    }
+    header = with_header_field(header, "Language", locale);
+    // A template in another charset keeps it (the translation is written in it); any other is UTF-8.
+    if (file.charset.empty()) header = with_header_field(header, "Content-Type", "text/plain; charset=UTF-8");
     if (rule) header = with_header_field(header, "Plural-Forms", rule);
     file.header.has_context = false;
     file.header.id.clear();
