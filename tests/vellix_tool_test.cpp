@@ -184,7 +184,8 @@ TEST(ToolCommandLine, HelpAndVersion) {
     }
     const RunResult version = run_tool({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, std::string("vellix ") + vellixVersion + "\n");
+    EXPECT_EQ(version.out, std::string("vellix " VELLIX_PACKAGE_VERSION " (library ") + vellixVersion + ")\n");
+    EXPECT_EQ(version.out.rfind("vellix 1.", 0), 0u) << version.out;
 }
 
 // NLSPATH is saved and restored around each test; the tool inherits the test's environment.

@@ -116,7 +116,9 @@ int run_vellix(const vellix::Messages &messages, const std::vector<std::string> 
         return vellix::status_clean;
     }
     if (name == "--version") {
-        std::printf("vellix %s\n", vellixVersion);
+        // The package's version, as its installed files and CMake's find_package name it, then the
+        // library's version string.
+        std::printf("vellix %s (library %s)\n", VELLIX_PACKAGE_VERSION, vellixVersion);
         return vellix::status_clean;
     }
     const vellix::Arguments arguments(words.begin() + 2, words.end());
