@@ -292,6 +292,28 @@ TEST_F(OpenDir, WhereReplaysTheSearch) {
         << deep.out;
 }
 
+// Catalogs put where gettext puts its own: each search says where they belong.
+TEST_F(OpenDir, WhereHintsAtTheLcMessagesLayout) {
+    language_.set("fr:es");
+    write("fr/LC_MESSAGES/app.18c", vellix_test::to_bytes("x"));
+    write("es/LC_MESSAGES/app.mo", vellix_test::to_bytes("x"));
+    const std::string base = dir.path().u8string();
+    const vellix_test::RunResult run = vellix_test::run_tool({"where", "--dir", base, "app"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("fr: " + base + "/fr/app.18c\n  does not open\n  hint: " + base + "/fr/LC_MESSAGES/app.18c exists: "
+                           "gettext's LC_MESSAGES layout, which this search does not use; move the catalog to " + base + "/fr/app.18c\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("  hint: " + base + "/es/LC_MESSAGES/app.mo is a GNU gettext catalog; vellix reads its own: compile "
+                           "the PO file with vellix compile -o " + base + "/es/app.18c\n"),
+              std::string::npos)
+        << run.out;
+    vellix_test::ScopedEnv search_path{"NLSPATH"};
+    search_path.set(base + "/fr/%N");
+    const vellix_test::RunResult nlspath = vellix_test::run_tool({"where", "app"});
+    EXPECT_NE(nlspath.out.find("  hint: " + base + "/fr/LC_MESSAGES/app.18c exists"), std::string::npos) << nlspath.out;
+}
+
 TEST(WhereHints, NameTheFixForCommonNlspathMistakes) {
     TempDir dir;
     vellix_test::ScopedEnv search_path{"NLSPATH"};

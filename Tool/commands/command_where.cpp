@@ -51,6 +51,7 @@ public:
                     static_cast<unsigned long long>(total), static_cast<int>(pattern.size()), pattern.data());
         std::printf("  path: %s\n", path.empty() ? "(empty)" : path.c_str());
         print_open_verdict(kind);
+        if (kind == PathKind::missing && !path.empty()) print_layout_hint(path);
         if (kind == PathKind::directory) {
             std::printf("  hint: a template names the file itself; for a catalog in this directory end it "
                         "with %s%%N\n", path.empty() || path.back() == '/' || path.back() == '\\' ? "" : "/");

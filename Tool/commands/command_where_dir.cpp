@@ -49,14 +49,14 @@ public:
         for (const CatalogLanguage &language : order) std::printf(" %s", language.directory.c_str());
         std::printf("\n");
         searched_ = expanded && !directory_.empty() && !order.empty();
-        const PathKind kind = searched_ ? open_file_kind(directory) : PathKind::directory;
+        const PathKind kind = searched_ ? path_kind(directory) : PathKind::directory;
         if (kind != PathKind::directory) {
             std::printf("  hint: %s %s; the catalogs belong in %s\n", directory.c_str(),
                         kind == PathKind::missing ? "does not exist" : "is not a directory",
                         language_catalog_path(directory, "LANGUAGE", name_).c_str());
         }
         // A directory given one level too deep: the catalog itself sits in it.
-        if (kind == PathKind::directory && open_file_kind(path_in(directory, name_ + catalog_extension)) == PathKind::regular) {
+        if (kind == PathKind::directory && path_kind(path_in(directory, name_ + catalog_extension)) == PathKind::regular) {
             std::printf("  hint: %s holds the catalog itself; give the directory above the language "
                         "directories (the catalogs belong in %s)\n", directory.c_str(),
                         language_catalog_path(directory, "LANGUAGE", name_).c_str());
@@ -66,6 +66,7 @@ public:
     void tried(const CatalogLanguage &language, const std::string &path, PathKind kind) override {
         std::printf("%s: %s\n", language.directory.c_str(), path.c_str());
         print_open_verdict(kind);
+        if (kind == PathKind::missing) print_layout_hint(path);
         path_ = path;
     }
 
@@ -84,13 +85,6 @@ public:
     }
 
 private:
-    // What a path names, without opening it for long.
-    static PathKind open_file_kind(const std::string &path) {
-        PathKind kind = PathKind::missing;
-        if (std::FILE *file = open_regular_file(path.c_str(), kind)) std::fclose(file);
-        return kind;
-    }
-
     std::string directory_;
     std::string name_;
     std::string path_;
