@@ -1,5 +1,6 @@
-#include "vellix.h"
-#include "vellix_index.h"
+/* The package's headers as <vellix/...>; the pkg-config consumer includes them as "vellix.h". */
+#include <vellix/vellix.h>
+#include <vellix/vellix_index.h>
 
 #include <stdio.h>
 
