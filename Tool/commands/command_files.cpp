@@ -83,7 +83,7 @@ int write_output(const Messages &messages, const std::string &path, const std::s
         return messages.cannot_write("the standard output", std::strerror(errno));
     }
     if (replace_file_with_text(path, text)) return status_clean;
-    return messages.cannot_write(path, std::strerror(errno));
+    return messages.cannot_write(path, write_failure_reason(errno));
 }
 
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,

@@ -105,7 +105,7 @@ int run_init(const Messages &messages, const Arguments &words) {
     case Creation::created: break;
     case Creation::exists: return exists();
     case Creation::failed:
-        return messages.cannot_write(output, std::strerror(errno));
+        return messages.cannot_write(output, write_failure_reason(errno));
     }
     if (!rule) {
         messages.trouble("no plural rule is known for the language of '" + locale + "': " + output +

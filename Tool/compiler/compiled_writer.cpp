@@ -30,7 +30,7 @@ int report_unwritten(const char *program, const char *output_path, CompileVoice 
     const int reason = errno;
     std::fflush(stdout);
     if (voice == CompileVoice::vellmake) return report(program, could_not_open);
-    std::fprintf(stderr, "%s: cannot write %s: %s\n", program, output_path, std::strerror(reason));
+    std::fprintf(stderr, "%s: cannot write %s: %s\n", program, output_path, write_failure_reason(reason).c_str());
     return 1;
 }
 

@@ -37,6 +37,10 @@ bool replace_file_with_catalog(const char *output_path, const i18n *handle);
 // over a regular file, so that a failed write cannot cut it short.
 bool replace_file_with_text(const std::string &output_path, const std::string &text);
 
+// Why a write failed, for a message, from the errno the functions above leave: the system's text,
+// but on Windows for EBUSY (a sharing violation): another program holds the file open.
+std::string write_failure_reason(int error);
+
 // Creates the file at `path` holding `text`, whole or not at all, only if no file is there: of two
 // processes creating one file at once, one gets `exists`. The file is written, synced and then
 // linked (moved, on Windows) into place without replacing anything. When it fails, errno says why.
