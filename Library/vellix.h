@@ -69,7 +69,7 @@ VELLIX_API i18n *vellix_open_dir(const char *directory, const char *name);
 /* Returns the value of the first entry whose key equals `key` byte for byte, or `fallback` itself
    (the very pointer, possibly null) when there is none, or when the handle or `key` is null.
    A returned value belongs to the handle and stays valid until vellix_free. */
-VELLIX_API const char *vellix_get(const i18n *i18n, const char *key, const char *fallback);
+VELLIX_API const char *vellix_get(const i18n *i18n, const char *key, const char *fallback) VELLIX_FORMAT_ARG(3);
 
 /* The translation of `key` for the number `n`: the plural form that the catalog's rule picks for n.
    The rule is the Plural-Forms field of the catalog's header entry (the entry with the empty key),
@@ -78,7 +78,7 @@ VELLIX_API const char *vellix_get(const i18n *i18n, const char *key, const char 
    n == 1, else `plural` (the very pointers, possibly null); so also for a null handle or key. A
    returned value belongs to the handle. */
 VELLIX_API const char *vellix_nget(const i18n *i18n, const char *key, unsigned long n, const char *singular,
-                                   const char *plural);
+                                   const char *plural) VELLIX_FORMAT_ARG(4) VELLIX_FORMAT_ARG(5);
 
 /* Returns a new handle without entries and without a file, or null when memory is exhausted. */
 VELLIX_API i18n *vellix_empty(void);

@@ -1,5 +1,6 @@
 /* VELLIX_API marks what the vellix library exports. A shared build (VELLIX_SHARED) exports exactly
-   the declarations so marked; a static build needs nothing. */
+   the declarations so marked; a static build needs nothing. VELLIX_FORMAT_ARG marks the texts a
+   lookup may give in place of a printf format. */
 #ifndef VELLIX_EXPORT_H
 #define VELLIX_EXPORT_H
 
@@ -13,6 +14,16 @@
 #  define VELLIX_API __attribute__((visibility("default")))
 #else
 #  define VELLIX_API
+#endif
+
+/* VELLIX_FORMAT_ARG(N) marks a function that returns a text taking the same printf arguments as
+   its N-th parameter (a translation of it), so that -Wformat checks
+   printf(vellix_get(h, "files", "%d files"), n) against the literal, as it does for gettext.
+   GCC and Clang; empty elsewhere. */
+#if defined(__GNUC__) || defined(__clang__)
+#  define VELLIX_FORMAT_ARG(n) __attribute__((format_arg(n)))
+#else
+#  define VELLIX_FORMAT_ARG(n)
 #endif
 
 #endif /* VELLIX_EXPORT_H */

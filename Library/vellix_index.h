@@ -21,12 +21,12 @@ VELLIX_API vellix_index *vellix_index_build(const i18n *handle);
 /* The answer vellix_get gives on the indexed handle: the value of the first entry whose key equals
    `key`, else `fallback` itself (possibly null); also `fallback` for a null index or key. A value
    belongs to the handle. */
-VELLIX_API const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback);
+VELLIX_API const char *vellix_index_get(const vellix_index *index, const char *key, const char *fallback) VELLIX_FORMAT_ARG(3);
 
 /* The answer vellix_nget gives on the indexed handle, for every key and number; the plural rule is
    read from the handle's header when the index is built, not on every call. */
 VELLIX_API const char *vellix_index_nget(const vellix_index *index, const char *key, unsigned long n,
-                                         const char *singular, const char *plural);
+                                         const char *singular, const char *plural) VELLIX_FORMAT_ARG(4) VELLIX_FORMAT_ARG(5);
 
 /* Releases the index (never the handle). Null does nothing. */
 VELLIX_API void vellix_index_free(vellix_index *index);
