@@ -252,6 +252,13 @@ TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
          {"=Language: de_AT\nPlural-Forms: nplural=2;\n",
           "1: error: the header's Plural-Forms does not parse: unknown part 'nplural=2', and entries have plural forms: add the "
           "rule for de_AT, \"Plural-Forms: nplurals=2; plural=(n != 1);\\n\""}},
+        {"no rule, a language the table lacks, entries of three forms: one error, at the first",
+         "msgid \"f\"\nmsgid_plural \"fs\"\nmsgstr[0] \"D\"\nmsgstr[1] \"Ds\"\nmsgstr[2] \"Dss\"\n\nmsgid \"g\"\nmsgid_plural \"gs\"\n"
+         "msgstr[0] \"D\"\nmsgstr[1] \"Ds\"\nmsgstr[2] \"Dss\"\n\nmsgid \"a\"\nmsgstr \"A\"\n",
+         with(false),
+         {"3: error: the entry has 3 plural forms, but a header without Plural-Forms means nplurals=2; plural=n != 1;: add the "
+          "language's rule to the header",
+          "a=A"}},
         {"no rule and no plural entries: nothing to say",
          "msgid \"\"\nmsgstr \"Language: de\\n\"\n\nmsgid \"a\"\nmsgstr \"A\"\n", with(false), {"=Language: de\n", "a=A"}},
         {"text after the rule's parts, and the field's name written twice, are read past",

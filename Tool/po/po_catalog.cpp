@@ -190,7 +190,8 @@ private:
         if (!converted_from_.empty()) declared_utf8_ = true;  // its bytes are UTF-8 now
     }
 
-    // As many translations as the rule has forms, else an error that names the header line to fix.
+    // As many translations as the rule has forms, else an error that names the header line to fix
+    // (once, when the header has no rule: every other plural entry is then left out without one).
     bool plural_forms_fit(const PoMessage &message) {
         if (message.translations.size() == rule_.plural_count()) return true;
         const std::string has = "the entry has " + std::to_string(message.translations.size()) + " plural forms, but ";
@@ -199,6 +200,8 @@ private:
                                        std::to_string(rule_.plural_count())
                                  : has + "a header without Plural-Forms means nplurals=2; plural=n != 1;: add the "
                                          "language's rule to the header");
+        // Without a rule in the header, the header is the one fault: said once, not per entry.
+        if (!plural_forms_line_) rule_failed_ = true;
         return false;
     }
 
