@@ -80,6 +80,19 @@ VELLIX_API const char *vellix_get(const i18n *i18n, const char *key, const char 
 VELLIX_API const char *vellix_nget(const i18n *i18n, const char *key, unsigned long n, const char *singular,
                                    const char *plural) VELLIX_FORMAT_ARG(4) VELLIX_FORMAT_ARG(5);
 
+/* vellix_get for a text that will be a printf format: returns the translation only when printing it
+   with the arguments `fallback` takes is safe (a valid format, no %n, reading no argument `fallback`
+   does not read, and each as the same type, positions included); otherwise `fallback` itself. The
+   same for a null handle or key; a null `fallback` gives what vellix_get gives. Judges on every
+   call, allocating a little (never failing: `fallback` when memory runs out). */
+VELLIX_API const char *vellix_getf(const i18n *i18n, const char *key, const char *fallback) VELLIX_FORMAT_ARG(3);
+
+/* vellix_nget for printf formats: the form vellix_nget picks, when it reads what `plural` reads (a
+   form may leave arguments out: "one file" for "%lu files"), else `singular` if n == 1 and
+   `plural` otherwise. */
+VELLIX_API const char *vellix_ngetf(const i18n *i18n, const char *key, unsigned long n, const char *singular,
+                                    const char *plural) VELLIX_FORMAT_ARG(4) VELLIX_FORMAT_ARG(5);
+
 /* Returns a new handle without entries and without a file, or null when memory is exhausted. */
 VELLIX_API i18n *vellix_empty(void);
 

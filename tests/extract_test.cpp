@@ -75,6 +75,8 @@ TEST(Extract, EveryBuiltInKeywordAndEachOfItsArguments) {
         {"vellix_nget(h, \"k3\", n, \"%d file\", \"%d files\")", "k3|%d file|%d files"},
         {"vellix_index_nget(ix,\n    \"k4\",\n    n, \"%d dog\",\n    \"%d dogs\")", "k4|%d dog|%d dogs"},
         {"vellix_nget(h, \"k5\", count(\"x\", 2), \"one\", \"many\")", "k5|one|many"},
+        {"printf(vellix_getf(h, \"k6\", \"%d apples\"), n)", "k6|%d apples"},
+        {"printf(vellix_ngetf(h, \"k7\", n, \"one pear\", \"%lu pears\"), n)", "k7|one pear|%lu pears"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.call);
@@ -127,7 +129,7 @@ TEST(Extract, FindingsAndStatuses) {
     const RunResult none = run_tool({"extract", "--keyword=tr2:1,2", "-o", dir.file("app.pot"), dir.file("c.c")});
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("vellix: extract: found no call with a literal key in 1 file (looked for tr2, vellix_get, "
-                            "vellix_index_get, vellix_index_nget, vellix_nget); nothing is written. Name wrapper functions "
+                            "vellix_getf, vellix_index_get, vellix_index_nget, vellix_nget, vellix_ngetf); nothing is written. Name wrapper functions "
                             "and macros with --keyword=NAME:KEY,TEXT[,PLURAL]\n"),
               std::string::npos)
         << none.err;

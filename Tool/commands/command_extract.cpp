@@ -28,7 +28,8 @@ struct Keyword {
 };
 
 const std::pair<const char *, Keyword> default_keywords[] = {
-    {"vellix_get", {2, 3, 0}}, {"vellix_index_get", {2, 3, 0}}, {"vellix_nget", {2, 4, 5}}, {"vellix_index_nget", {2, 4, 5}}};
+    {"vellix_get", {2, 3, 0}},       {"vellix_index_get", {2, 3, 0}}, {"vellix_nget", {2, 4, 5}},
+    {"vellix_index_nget", {2, 4, 5}}, {"vellix_getf", {2, 3, 0}},      {"vellix_ngetf", {2, 4, 5}}};
 
 // "NAME:KEY,TEXT[,PLURAL]"; false when it is not that.
 bool parse_keyword(const std::string &written, std::string &name, Keyword &keyword) {

@@ -65,7 +65,7 @@ const Command commands[] = {
     {"extract", vellix::run_extract,
      "  extract [-o OUTPUT] [-k|--keyword=NAME:KEY,TEXT[,PLURAL]]... [-c|--add-comments=TAG] FILE...\n"
      "      Writes a PO template of the keys and texts of the calls of vellix_get, vellix_nget (and\n"
-     "      their index forms) and of each --keyword in C and C++ FILEs: msgctxt the key, msgid the\n"
+     "      their index and f forms) and of each --keyword in C and C++ FILEs: msgctxt the key, msgid the\n"
      "      text. Exit status: 1 when a key is used with two texts, or when no FILE holds a call\n"
      "      with a literal key (nothing is written: give your wrappers' names with --keyword).\n"},
     {"init", vellix::run_init,

@@ -1,7 +1,6 @@
 #include "printf_format.h"
 
 #include "inttypes_macros.h"
-#include "text_escape.h"
 
 #include <cstddef>
 #include <cstring>
@@ -220,7 +219,7 @@ std::string listed_conversions(const PrintfFormat &format) {
     std::string text;
     for (const std::string &conversion : format.conversions) {
         if (!text.empty()) text += ' ';
-        text += escape_bytes(conversion, false);  // a conversion is printable; this keeps it one line anyway
+        text += conversion;  // printable ASCII: only valid conversions are listed
     }
     return text;
 }
