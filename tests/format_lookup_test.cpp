@@ -32,6 +32,7 @@ TEST(FormatLookup, TheTranslationOnlyWhenItReadsWhatTheTextReads) {
         {"%s%n", "%s%n", false},                            // %n is never safe, even where the text has it
         {"%s", "100%", false},                              // no valid format
         {"%s", "%1$s %1$d", false},                         // one argument read as two types
+        {"%1$s %1$d", "%1$d %1$s", false},                  // ... even where the text does the same
         {"no conversion", "%s", false},
     };
     for (const Row &row : rows) {
