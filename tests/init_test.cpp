@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +42,20 @@ TEST(Init, StartsATranslationForTheLanguage) {
                               "Content-Transfer-Encoding"}) {
         EXPECT_NE(vellix::header_field(header, field), "") << field;
     }
+    // A date and an offset from UTC, as xgettext and msginit write them (not a zone's name).
+    EXPECT_TRUE(std::regex_match(vellix::header_field(header, "PO-Revision-Date"),
+                                 std::regex("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}[+-][0-9]{4}")))
+        << header;
+#ifndef _WIN32
+    {
+        // A zone five and a half hours east of UTC, without summer time.
+        vellix_test::ScopedEnv zone{"TZ"};
+        zone.set("XYZ-5:30");
+        ASSERT_EQ(run_tool({"init", "--locale=de", "-o", dir.file("tz.po"), dir.file("app.pot")}).status, 0);
+        const std::string date = vellix::header_field(vellix_test::po_header_text(text_of(dir.file("tz.po"))), "PO-Revision-Date");
+        EXPECT_EQ(date.substr(date.size() - 5), "+0530") << date;
+    }
+#endif
 #ifndef _WIN32
     if (std::filesystem::exists("/usr/bin/msgfmt")) {
         const RunResult gnu = vellix_test::run_program("/usr/bin/msgfmt", {"msgfmt", "--check", "-o", dir.file("pl.mo"), dir.file("pl.po")});

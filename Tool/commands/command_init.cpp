@@ -20,17 +20,26 @@
 namespace vellix {
 namespace {
 
-// Now, as a PO header dates a revision: "2026-12-09 20:15+0100".
+// Now, as a PO header dates a revision: "2026-12-09 20:15+0100". The offset from UTC is worked out
+// rather than taken from strftime's %z, which Windows' C library spells as the zone's name.
 std::string revision_date() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
+    std::tm local{}, utc{};
 #ifdef _WIN32
     localtime_s(&local, &now);
+    gmtime_s(&utc, &now);
 #else
     localtime_r(&now, &local);
+    gmtime_r(&now, &utc);
 #endif
-    char text[64];
-    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M%z", &local) != 0 ? std::string(text) : std::string();
+    // UTC's fields read as local time lie as far from now as the zone (and its summer time) is.
+    utc.tm_isdst = local.tm_isdst;
+    const long offset_minutes = static_cast<long>(std::difftime(now, std::mktime(&utc))) / 60;
+    const long magnitude = offset_minutes < 0 ? -offset_minutes : offset_minutes;
+    char date[32], text[80];
+    if (std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &local) == 0) return std::string();
+    std::snprintf(text, sizeof text, "%s%c%02ld%02ld", date, offset_minutes < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    return text;
 }
 
 }  // namespace
