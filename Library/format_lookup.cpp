@@ -48,6 +48,5 @@ const char *vellix_ngetf(const i18n *i18n, const char *key, unsigned long n, con
     const char *text = vellix_nget(i18n, key, n, singular, plural);
     if (text == singular || text == plural) return text;
     // Every form is judged by the plural text's arguments: a form for one may leave the number out.
-    const char *checked = safe_or_original(text, plural);
-    return checked == plural && text != plural ? (n == 1 ? singular : plural) : checked;
+    return safe_or_original(text, plural) == text ? text : n == 1 ? singular : plural;
 }

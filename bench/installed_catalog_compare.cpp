@@ -6,6 +6,7 @@
 //
 // Usage: installed_catalog_compare LOCALEDIR DOMAIN PO CATALOG
 //   LOCALEDIR/C.UTF-8/LC_MESSAGES/DOMAIN.mo is the original catalog.
+#include "charset_conversion.h"
 #include "po_charset.h"
 #include "po_reader.h"
 #include "vellix.h"
@@ -20,7 +21,6 @@
 #include <string>
 #include <vector>
 
-#include <iconv.h>
 #include <libintl.h>
 
 namespace {
@@ -78,17 +78,7 @@ std::string expanded(const std::string &text) {
 
 // UTF-8 text in the catalog's own charset, as the program's key reaches dgettext.
 std::string in_charset(const std::string &charset, const std::string &utf8) {
-    if (charset.empty()) return utf8;
-    const iconv_t converter = iconv_open(charset.c_str(), "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return utf8;
-    std::string out(utf8.size() * 4 + 16, '\0');
-    char *in = const_cast<char *>(utf8.data());
-    char *to = &out[0];
-    std::size_t in_left = utf8.size(), out_left = out.size();
-    iconv(converter, &in, &in_left, &to, &out_left);
-    iconv_close(converter);
-    out.resize(out.size() - out_left);
-    return out;
+    return charset.empty() ? utf8 : vellix::convert_from_utf8(utf8, charset).text;
 }
 
 struct Messages : vellix::PoSink {
@@ -119,7 +109,7 @@ int main(int argc, char **argv) {
     }
     const std::string po = read_all(po_path);
     const vellix::PoInUtf8 converted = vellix::po_in_utf8(po);
-    const std::string &text = converted.charset.empty() ? po : converted.text;
+    const std::string_view text = converted.readable(po);
     Messages messages;
     vellix::read_po(text.data(), text.size(), messages);
 

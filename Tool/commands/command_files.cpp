@@ -54,15 +54,15 @@ int read_po_or_report(const Messages &messages, const std::string &path, PoFile 
     SourceFile source;
     if (!read_source_or_report(messages, path, source)) return status_trouble;
     FindingPrinter printer{stderr, path};
-    const PoInUtf8 po = po_in_utf8(std::string_view(source.bytes.get(), source.size));
+    const std::string_view raw(source.bytes.get(), source.size);
+    const PoInUtf8 po = po_in_utf8(raw);
     if (po.failed) {
         printer.finding(po.problem);
         return status_findings;
     }
     file.charset = po.charset;
-    const std::size_t errors = po.charset.empty() ? read_po_file(source.bytes.get(), source.size, file, printer)
-                                                  : read_po_file(po.text.data(), po.text.size(), file, printer);
-    return errors == 0 ? status_clean : status_findings;
+    const std::string_view text = po.readable(raw);
+    return read_po_file(text.data(), text.size(), file, printer) == 0 ? status_clean : status_findings;
 }
 
 int write_po_output(const Messages &messages, const std::string &path, const std::string &text, const std::string &charset) {

@@ -329,7 +329,7 @@ PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &
         failed.errors = 1;
         return failed;
     }
-    const std::string_view text = po.charset.empty() ? std::string_view(bytes, size) : std::string_view(po.text);
+    const std::string_view text = po.readable(std::string_view(bytes, size));
     CatalogBuilder builder{options, sink, text.size(), po.charset};
     read_po(text.data(), text.size(), builder);
     builder.finish();

@@ -17,6 +17,9 @@ struct PoInUtf8 {
     std::string text;     // the converted bytes, when `charset` is not ""
     bool failed = false;  // an unknown charset, or bytes outside it: `problem` says which, and where
     Finding problem;
+
+    // What to read: the converted text, or `raw` (the file's bytes) when no conversion was needed.
+    std::string_view readable(std::string_view raw) const { return charset.empty() ? raw : std::string_view(text); }
 };
 
 PoInUtf8 po_in_utf8(std::string_view po);

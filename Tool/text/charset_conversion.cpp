@@ -55,6 +55,7 @@ namespace {
 
 // The Windows code page of a charset name as PO headers write them; 0 for one Windows lacks.
 unsigned code_page_of(const std::string &charset) {
+    if (is_jis_roman_charset(charset)) return 932;
     std::string name;  // upper case, without '-' and '_'
     for (const char c : charset) {
         if (c == '-' || c == '_') continue;
@@ -70,7 +71,7 @@ unsigned code_page_of(const std::string &charset) {
     static const struct {
         const char *name;
         unsigned page;
-    } pages[] = {{"KOI8R", 20866}, {"KOI8U", 21866},  {"EUCJP", 20932}, {"SHIFTJIS", 932}, {"SJIS", 932}, {"MSKANJI", 932}, {"CSSHIFTJIS", 932},
+    } pages[] = {{"KOI8R", 20866}, {"KOI8U", 21866},  {"EUCJP", 20932},
                  {"EUCKR", 949}, {"GB2312", 936},   {"GBK", 936},     {"GB18030", 54936}, {"BIG5", 950},
                  {"BIG5HKSCS", 950}, {"TIS620", 874}, {"VISCII", 1258}};
     for (const auto &page : pages) {
