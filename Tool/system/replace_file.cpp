@@ -4,7 +4,6 @@
 #include "file_system.h"
 
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
 #include <string>
 
@@ -390,13 +389,6 @@ bool replace_file_with_catalog(const char *output_path, const i18n *handle) {
 
 bool replace_file_with_text(const std::string &output_path, const std::string &text) {
     return replace_file(output_path.c_str(), [&text](std::FILE *file) { return write_text(file, text); }, Fallback::refuse);
-}
-
-std::string write_failure_reason(int error) {
-#ifdef _WIN32
-    if (error == EBUSY) return "another program holds it open (close it, or wait, and try again)";
-#endif
-    return std::strerror(error);
 }
 
 }  // namespace vellix

@@ -6,7 +6,9 @@
 
 #include "vellix.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -39,7 +41,12 @@ bool replace_file_with_text(const std::string &output_path, const std::string &t
 
 // Why a write failed, for a message, from the errno the functions above leave: the system's text,
 // but on Windows for EBUSY (a sharing violation): another program holds the file open.
-std::string write_failure_reason(int error);
+inline std::string write_failure_reason(int error) {
+#ifdef _WIN32
+    if (error == EBUSY) return "another program holds it open (close it, or wait, and try again)";
+#endif
+    return std::strerror(error);
+}
 
 // Creates the file at `path` holding `text`, whole or not at all, only if no file is there: of two
 // processes creating one file at once, one gets `exists`. The file is written, synced and then
