@@ -1,7 +1,8 @@
 // The PO reader and the catalog rules as functions: every field form and escape, each syntax error
-// with its line, which entries a file gives under which keys, and the charset rule.
+// with its line, and which entries a file gives under which keys.
 #include "po_catalog.h"
 #include "po_reader.h"
+#include "po_test_support.h"
 #include "po_writer.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 #include <vector>
 
 namespace {
+
+using vellix_test::CatalogRecorder;
+using vellix_test::with;
 
 // What the reader hands on, one line per message or error.
 struct Recorder : vellix::PoSink {
@@ -131,19 +135,6 @@ TEST(PoReading, ReportsEachSyntaxErrorOnItsLine) {
     }
 }
 
-// The entries and the findings of a file, one line each.
-struct CatalogRecorder : vellix::PoCatalogSink {
-    std::vector<std::string> seen;
-    void entry(std::string_view key, std::string_view value, std::uint64_t) override {
-        std::string shown(key);
-        for (char &c : shown) c = c == '\x04' ? '|' : c;
-        seen.push_back(shown + "=" + std::string(value));
-    }
-    void finding(const vellix::Finding &finding) override {
-        seen.push_back(std::to_string(finding.line) + (finding.is_error() ? ": error: " : ": warning: ") + finding.text);
-    }
-};
-
 struct RuleRow {
     const char *name;
     std::string po;
@@ -154,13 +145,6 @@ struct RuleRow {
 const std::string utf8_header = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
 const std::string keyed_header = "msgid \"\"\nmsgstr \"X-Vellix-Keys: msgctxt\\n\"\n\n";
 
-vellix::PoOptions with(bool use_fuzzy, vellix::PoKeys keys = vellix::PoKeys::from_header, bool keep_charset = false) {
-    vellix::PoOptions options;
-    options.use_fuzzy = use_fuzzy;
-    options.keys = keys;
-    options.keep_charset = keep_charset;
-    return options;
-}
 
 TEST(PoCatalogRules, KeysValuesAndWhatIsLeftOut) {
     const std::string sample = "msgid \"a\"\nmsgstr \"A\"\n\nmsgctxt \"m\"\nmsgid \"a\"\nmsgstr \"mA\"\n\n"
@@ -378,93 +362,6 @@ TEST(PoCatalogRules, FindsDuplicatesAmongManyShortEntries) {
     ASSERT_EQ(recorder.seen.size(), 5002u);
     EXPECT_EQ(recorder.seen[5000], "10001: error: duplicate key 'k0'");
     EXPECT_EQ(recorder.seen[5001], "10003: error: duplicate key 'k4999'");
-}
-
-TEST(PoCatalogRules, ConvertsEachCharsetToUtf8) {
-    // Each text in its charset, and the same in UTF-8 (as iconv gives it). Shift_JIS and Big5 have
-    // characters whose second byte is a backslash (0x5C), which must never start an escape.
-    const struct Row {
-        const char *charset;
-        std::string bytes, utf8;
-    } rows[] = {
-        {"UTF-8", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
-        {"ASCII", "plain", "plain"},
-        {"CHARSET", "plain", "plain"},
-        {"ISO-8859-1", "\xE9t\xE9", "\xC3\xA9t\xC3\xA9"},
-        {"ISO-8859-15", "\xA4", "\xE2\x82\xAC"},
-        {"ISO-8859-5", "\xBC\xD8\xE0", "\xD0\x9C\xD0\xB8\xD1\x80"},
-        {"KOI8-R", "\xED\xC9\xD2", "\xD0\x9C\xD0\xB8\xD1\x80"},
-        {"windows-1252", "\x80 \x93q\x94", "\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D"},
-        {"windows-1251", "\xCC\xE8\xF0", "\xD0\x9C\xD0\xB8\xD1\x80"},
-        {"Shift_JIS", "\x95\x5C\x8E\xA6", "\xE8\xA1\xA8\xE7\xA4\xBA"},
-        {"CP932", "\x95\x5Cn", "\xE8\xA1\xA8n"},
-        {"Big5", "\xB3\x5Cn", "\xE8\xA8\xB1n"},
-        {"GBK", "\xC4\xE3\xBA\xC3", "\xE4\xBD\xA0\xE5\xA5\xBD"},
-        {"EUC-KR", "\xC7\xD1", "\xED\x95\x9C"},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.charset);
-        const std::string header = std::string("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=") + row.charset + "\\n\"\n\n";
-        const std::string po = header + "msgid \"" + row.bytes + "\"\nmsgstr \"" + row.bytes + "\\n\"\n";
-        CatalogRecorder recorder;
-        const vellix::PoSummary summary = vellix::read_po_catalog(po.data(), po.size(), with(false, vellix::PoKeys::msgid), recorder);
-        EXPECT_EQ(summary.errors, 0u);
-        const bool converted = std::string(row.bytes) != row.utf8;
-        EXPECT_EQ(recorder.seen, (std::vector<std::string>{
-                                     std::string("=Content-Type: text/plain; charset=") + (converted ? "UTF-8" : row.charset) + "\n",
-                                     row.utf8 + "=" + row.utf8 + "\n"}));
-        // --keep-charset copies the bytes as they are.
-        CatalogRecorder kept;
-        vellix::read_po_catalog(po.data(), po.size(), with(false, vellix::PoKeys::msgid, true), kept);
-        EXPECT_EQ(kept.seen.back(), row.bytes + "=" + row.bytes + "\n");
-    }
-}
-
-TEST(PoCatalogRules, ShowsShiftJisBackslashAndTildeAsGettextDoes) {
-    // A translation's 0x5C and 0x7E are the yen sign and the overline in Shift_JIS, not in CP932;
-    // the key keeps the ASCII the program spells it with, and --keep-charset the bytes.
-    const struct Row {
-        const char *charset;
-        bool keep;
-        std::string entry;
-    } rows[] = {
-        {"Shift_JIS", false, "a\\b~=\xE4\xBA\x88\xC2\xA5\xE2\x80\xBE"},
-        {"SJIS", false, "a\\b~=\xE4\xBA\x88\xC2\xA5\xE2\x80\xBE"},
-        {"CP932", false, "a\\b~=\xE4\xBA\x88\\~"},
-        {"Shift_JIS", true, "a\\b~=\x97\x5C\\~"},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(std::string(row.charset) + (row.keep ? " kept" : ""));
-        const std::string po = std::string("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=") + row.charset +
-                               "\\n\"\n\nmsgid \"a\\\\b~\"\nmsgstr \"\x97\x5C\\\\~\"\n";
-        CatalogRecorder recorder;
-        const vellix::PoSummary summary = vellix::read_po_catalog(po.data(), po.size(), with(false, vellix::PoKeys::msgid, row.keep), recorder);
-        EXPECT_EQ(summary.errors, 0u);
-        EXPECT_EQ(recorder.seen.back(), row.entry);
-    }
-}
-
-TEST(PoCatalogRules, NamesAnUnknownCharsetAndBytesNotInTheCharset) {
-    const struct Row {
-        const char *name;
-        std::string po;
-        std::string finding;
-    } rows[] = {
-        {"an unknown charset", "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=NO-SUCH-8\\n\"\n",
-         "3: error: the charset NO-SUCH-8 is unknown to this system's converter: convert the file to UTF-8 (msgconv "
-         "--to-code=UTF-8 FILE); it cannot be read character by character, even to keep its bytes"},
-        {"a byte Shift_JIS does not have", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=Shift_JIS\\n\"\n\nmsgid \"a\"\n"
-                                           "msgstr \"\x95\x5C\"\nmsgstr \"\x81\x20x\"\n",
-         "6: error: bytes that are not Shift_JIS, as the header says the file is (\\x81 x\"...): fix them, or give the file's real "
-         "charset"},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
-        CatalogRecorder recorder;
-        const vellix::PoSummary summary = vellix::read_po_catalog(row.po.data(), row.po.size(), with(false), recorder);
-        EXPECT_EQ(summary.errors, 1u);
-        EXPECT_EQ(recorder.seen, std::vector<std::string>{row.finding});
-    }
 }
 
 TEST(PoWriting, WrapsAsGettextDoes) {
