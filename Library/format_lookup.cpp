@@ -3,7 +3,7 @@
 // argument that is not there or read one as another type.
 #include "vellix.h"
 
-#include "printf_format.h"
+#include "printf_conversion.h"
 
 #include <exception>
 
@@ -11,18 +11,23 @@ namespace {
 
 // Whether printf may print `translation` with the arguments `original` takes: a valid format (no
 // stray '%', no positions mixed with plain conversions, no gap among the positions) without %n,
-// reading no argument beyond `original`'s, each as the type `original` reads it as.
+// reading no argument beyond `original`'s, each as the type `original` reads it as. Reads both
+// without allocating for up to a dozen arguments.
 bool reads_what_original_reads(const char *translation, const char *original) {
-    const vellix::PrintfFormat given = vellix::read_printf_format(translation);
-    if (!given.invalid_because.empty() || given.before_first_fault != given.conversions.size()) return false;
-    for (const std::string &conversion : given.conversions) {
-        if (conversion.back() == 'n') return false;  // writes through a pointer argument
-    }
-    const vellix::PrintfFormat wanted = vellix::read_printf_format(original);
-    if (given.argument_types.size() > wanted.argument_types.size()) return false;
-    for (std::size_t i = 0; i < given.argument_types.size(); ++i) {
-        const std::string &type = given.argument_types[i];
-        if (type == "conflicting" || (type != "unused" && type != wanted.argument_types[i])) return false;
+    const vellix::PrintfOptions options;
+    vellix::PrintfScan given;
+    vellix::scan_printf_format(translation, options, given);
+    if (!given.valid() || given.writes_through_pointer) return false;
+    if (given.arguments.count() == 0) return true;
+    vellix::PrintfScan wanted;
+    vellix::scan_printf_format(original, options, wanted);
+    if (given.arguments.count() > wanted.arguments.count()) return false;
+    for (std::size_t position = 1; position <= given.arguments.count(); ++position) {
+        const vellix::ArgumentType type = given.arguments[position];
+        if (type == vellix::ArgumentType::conflicting ||
+            (type != vellix::ArgumentType::unused && type != wanted.arguments[position])) {
+            return false;
+        }
     }
     return true;
 }

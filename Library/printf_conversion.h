@@ -1,0 +1,101 @@
+// The one reader of printf formats: each conversion with its flags, width, precision, length and
+// the argument it reads, and the whole format's arguments by position with the faults that would
+// make printf misbehave. The tools' checks, vellix_getf's judging and vellix_snprintf all read
+// formats through it; it allocates only for formats reading more than a dozen arguments.
+#ifndef VELLIX_PRINTF_CONVERSION_H
+#define VELLIX_PRINTF_CONVERSION_H
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace vellix {
+
+// What an argument must be. The integer kinds follow the length modifier; `character` is %c's
+// int, `star` a '*' width or precision, the `*_pointer` ones %n's targets.
+enum class ArgumentType : unsigned char {
+    unused, conflicting, none,
+    signed_char, signed_short, signed_int, signed_long, signed_long_long, signed_intmax, signed_size, signed_ptrdiff,
+    unsigned_char, unsigned_short, unsigned_int, unsigned_long, unsigned_long_long, unsigned_intmax, unsigned_size,
+    unsigned_ptrdiff,
+    char_pointer_n, short_pointer_n, int_pointer_n, long_pointer_n, long_long_pointer_n, intmax_pointer_n,
+    size_pointer_n, ptrdiff_pointer_n,
+    double_value, long_double_value, character, wide_character, star, string, wide_string, pointer,
+};
+
+// The name messages give a type: "signed int", "char *", "unused"...
+const char *argument_type_name(ArgumentType type);
+
+enum ConversionFlag : unsigned {
+    flag_minus = 1, flag_plus = 2, flag_space = 4, flag_hash = 8, flag_zero = 16, flag_quote = 32, flag_digits = 64,
+};
+
+// One valid conversion. Positions count from 1; 0 means none.
+struct PrintfConversion {
+    std::size_t start = 0;  // the '%'
+    std::size_t end = 0;    // one past the conversion letter
+    unsigned flags = 0;
+    int width = -1;                  // as written; -1 when none or given by an argument
+    bool width_star = false;         // '*': an argument gives it
+    std::size_t width_argument = 0;  // the argument a '*' width reads
+    int precision = -1;              // as written ('.' alone is 0); -1 when none or given by an argument
+    bool precision_star = false;
+    std::size_t precision_argument = 0;
+    char letter = '\0';              // '%' for "%%"
+    ArgumentType type = ArgumentType::none;
+    std::size_t argument = 0;        // the argument the conversion prints
+    bool numbered = false;           // it or its '*' named an argument by position
+};
+
+// The arguments a format reads, by position: small formats in place, larger ones on the heap.
+class PrintfArguments {
+public:
+    std::size_t count() const { return count_; }
+    ArgumentType operator[](std::size_t position) const;  // position from 1, at most count()
+    void use(std::size_t position, ArgumentType type);   // a second, different type: conflicting
+    std::size_t first_unused() const;                      // 0 when every position is used
+
+private:
+    std::array<ArgumentType, 12> small_{};
+    std::vector<ArgumentType> large_;
+    std::size_t count_ = 0;
+};
+
+enum class PrintfFault {
+    none,
+    stray_percent,  // a '%' that starts no valid conversion (glibc prints it as text)
+    ends_early,     // the text ends inside a conversion
+    mixed,          // arguments named both by position and in turn
+    gap,            // a numbered argument skipped
+};
+
+struct PrintfScan {
+    PrintfArguments arguments;
+    std::size_t conversions = 0;         // valid ones, "%%" included
+    std::size_t before_first_fault = 0;  // conversions before the first stray '%' or mixed one
+    PrintfFault fault = PrintfFault::none;
+    std::size_t fault_at = 0;            // the stray '%' byte, or the first unused position for a gap
+    bool writes_through_pointer = false; // some %n
+    bool valid() const { return fault == PrintfFault::none; }
+};
+
+struct PrintfOptions {
+    // Read "%<PRIu64>" as the conversion <inttypes.h> gives it here, as xgettext writes such texts;
+    // printf itself prints it as text.
+    bool inttypes_macros = false;
+};
+
+// Reads the conversion whose '%' is at `at`; false when none starts there.
+bool read_printf_conversion(std::string_view text, std::size_t at, const PrintfOptions &options,
+                            PrintfConversion &conversion);
+
+// Reads every conversion of `text`, giving each valid one in order to `each(conversion, context)`
+// (when `each` is not null) with its arguments numbered.
+using ConversionVisitor = void (*)(const PrintfConversion &conversion, void *context);
+void scan_printf_format(std::string_view text, const PrintfOptions &options, PrintfScan &scan,
+                        ConversionVisitor each = nullptr, void *context = nullptr);
+
+}  // namespace vellix
+
+#endif
