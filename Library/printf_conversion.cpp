@@ -2,7 +2,9 @@
 
 #include "inttypes_macros.h"
 
+#include <cstdint>
 #include <cstring>
+#include <cwchar>
 
 namespace vellix {
 namespace {
@@ -113,6 +115,25 @@ int take_star(Cursor &in) {
     return take_position(in);
 }
 
+// What va_arg reads for a type: its kind and, for integers after promotion, its size.
+int storage_of(ArgumentType type) {
+    switch (type) {
+    case ArgumentType::signed_char: case ArgumentType::signed_short: case ArgumentType::signed_int:
+    case ArgumentType::unsigned_char: case ArgumentType::unsigned_short: case ArgumentType::unsigned_int:
+    case ArgumentType::character: case ArgumentType::star:
+        return sizeof(int);
+    case ArgumentType::wide_character: return sizeof(std::wint_t) < sizeof(int) ? sizeof(int) : sizeof(std::wint_t);
+    case ArgumentType::signed_long: case ArgumentType::unsigned_long: return sizeof(long);
+    case ArgumentType::signed_long_long: case ArgumentType::unsigned_long_long: return sizeof(long long);
+    case ArgumentType::signed_intmax: case ArgumentType::unsigned_intmax: return sizeof(std::intmax_t);
+    case ArgumentType::signed_size: case ArgumentType::unsigned_size: return sizeof(std::size_t);
+    case ArgumentType::signed_ptrdiff: case ArgumentType::unsigned_ptrdiff: return sizeof(std::ptrdiff_t);
+    case ArgumentType::double_value: return 100;
+    case ArgumentType::long_double_value: return 101;
+    default: return 102;  // a pointer of some kind
+    }
+}
+
 }  // namespace
 
 const char *argument_type_name(ArgumentType type) {
@@ -129,17 +150,30 @@ const char *argument_type_name(ArgumentType type) {
 }
 
 ArgumentType PrintfArguments::operator[](std::size_t position) const {
-    return count_ <= small_.size() ? small_[position - 1] : large_[position - 1];
+    const unsigned char slot = count_ <= small_.size() ? small_[position - 1] : large_[position - 1];
+    return slot & conflict_bit ? ArgumentType::conflicting : static_cast<ArgumentType>(slot);
+}
+
+ArgumentType PrintfArguments::first_type(std::size_t position) const {
+    const unsigned char slot = count_ <= small_.size() ? small_[position - 1] : large_[position - 1];
+    return static_cast<ArgumentType>(slot & ~conflict_bit);
 }
 
 void PrintfArguments::use(std::size_t position, ArgumentType type) {
+    static_assert(static_cast<unsigned>(ArgumentType::unused) == 0, "a new slot reads as unused");
     if (position > count_) {
         if (position > small_.size() && large_.empty()) large_.assign(small_.begin(), small_.begin() + count_);
-        if (position > small_.size()) large_.resize(position, ArgumentType::unused);
+        if (position > small_.size()) large_.resize(position, 0);
         count_ = position;
     }
-    ArgumentType &slot = count_ <= small_.size() ? small_[position - 1] : large_[position - 1];
-    slot = slot == ArgumentType::unused || slot == type ? type : ArgumentType::conflicting;
+    unsigned char &slot = count_ <= small_.size() ? small_[position - 1] : large_[position - 1];
+    const auto first = static_cast<ArgumentType>(slot & ~conflict_bit);
+    if (first == ArgumentType::unused) {
+        slot = static_cast<unsigned char>(type);
+    } else if (first != type) {
+        slot |= conflict_bit;
+        read_two_ways_ = read_two_ways_ || storage_of(first) != storage_of(type);
+    }
 }
 
 std::size_t PrintfArguments::first_unused() const {

@@ -53,13 +53,20 @@ class PrintfArguments {
 public:
     std::size_t count() const { return count_; }
     ArgumentType operator[](std::size_t position) const;  // position from 1, at most count()
+    ArgumentType first_type(std::size_t position) const;  // the type first read there, conflicting or not
     void use(std::size_t position, ArgumentType type);   // a second, different type: conflicting
     std::size_t first_unused() const;                      // 0 when every position is used
+    // Whether some argument is read as two types that va_arg reads differently ("%1$s %1$d"),
+    // unlike "%1$d %1$u" or "%1$*1$d", which read the same int.
+    bool read_two_ways() const { return read_two_ways_; }
 
 private:
-    std::array<ArgumentType, 12> small_{};
-    std::vector<ArgumentType> large_;
+    // Each position's first type, with conflict_bit set once another type was read there.
+    static constexpr unsigned char conflict_bit = 0x80;
+    std::array<unsigned char, 12> small_{};
+    std::vector<unsigned char> large_;
     std::size_t count_ = 0;
+    bool read_two_ways_ = false;
 };
 
 enum class PrintfFault {

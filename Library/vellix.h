@@ -16,6 +16,8 @@
 #ifndef VELLIX_H
 #define VELLIX_H
 
+#include <stdarg.h>
+#include <stddef.h>
 #include <stdio.h>
 
 #include "vellix_export.h"
@@ -92,6 +94,27 @@ VELLIX_API const char *vellix_getf(const i18n *i18n, const char *key, const char
    `plural` otherwise. */
 VELLIX_API const char *vellix_ngetf(const i18n *i18n, const char *key, unsigned long n, const char *singular,
                                     const char *plural) VELLIX_FORMAT_ARG(4) VELLIX_FORMAT_ARG(5);
+
+/* snprintf with positional arguments on every platform: ISO C's conversions, flags, widths,
+   precisions and length modifiers, "%n$" and "*m$" included, writing at most `size` bytes (the last
+   a NUL) and returning the length of the whole text, as snprintf does. A format printf could
+   misread writes nothing (an empty string when `size` > 0) and returns -1: a '%' that starts no
+   conversion, arguments named both by position and in turn, a position skipped, one argument read
+   as two types, or %n; so does a null `format`, and a text longer than INT_MAX. Integers,
+   characters, strings and pointers print as glibc prints them, on every platform; floating point
+   and wide characters as the C library's snprintf prints them. A null `buffer` counts only.
+   Reads nothing but its arguments: may run on several threads at once. */
+VELLIX_API int vellix_snprintf(char *buffer, size_t size, const char *format, ...) VELLIX_PRINTF_FORMAT(3, 4);
+VELLIX_API int vellix_vsnprintf(char *buffer, size_t size, const char *format, va_list args)
+    VELLIX_PRINTF_FORMAT(3, 0);
+
+/* vellix_snprintf's text written to `stream` (vellix_printf: stdout). On Windows, when the stream
+   is a console, the UTF-8 text is written through the console's wide API (after flushing the
+   stream), so that it shows whatever the console's code page; otherwise the bytes as they are.
+   Returns the number of bytes of the text, or -1 when the format is refused (nothing is written),
+   the stream is null or writing fails. */
+VELLIX_API int vellix_printf(const char *format, ...) VELLIX_PRINTF_FORMAT(1, 2);
+VELLIX_API int vellix_fprintf(FILE *stream, const char *format, ...) VELLIX_PRINTF_FORMAT(2, 3);
 
 /* Returns a new handle without entries and without a file, or null when memory is exhausted. */
 VELLIX_API i18n *vellix_empty(void);

@@ -26,4 +26,14 @@
 #  define VELLIX_FORMAT_ARG(n)
 #endif
 
+/* VELLIX_PRINTF_FORMAT(f, a) marks a printf-like function whose format is parameter f and whose
+   arguments start at a (0 for a va_list), so that -Wformat checks calls as it checks printf's. */
+#if defined(__MINGW32__)
+#  define VELLIX_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#elif defined(__GNUC__) || defined(__clang__)
+#  define VELLIX_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#else
+#  define VELLIX_PRINTF_FORMAT(f, a)
+#endif
+
 #endif /* VELLIX_EXPORT_H */
