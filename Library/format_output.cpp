@@ -6,10 +6,12 @@
 // rounding and locale they need.
 #include "vellix.h"
 
+#include "float_text.h"
 #include "printf_conversion.h"
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -40,7 +42,16 @@ struct Output {
     std::size_t length = 0;
 
     void put(const char *text, std::size_t count) {
-        if (length < size) std::memcpy(buffer + length, text, count < size - length ? count : size - length);
+        if (count <= size - length && length <= size) {
+            // The short pieces between conversions cost less copied by hand than through memcpy.
+            if (count <= 8) {
+                for (std::size_t i = 0; i < count; ++i) buffer[length + i] = text[i];
+            } else {
+                std::memcpy(buffer + length, text, count);
+            }
+        } else if (length < size) {
+            std::memcpy(buffer + length, text, size - length);
+        }
         length += count;
     }
     void fill(char c, std::size_t count) {
@@ -61,8 +72,8 @@ using PromotedWint = std::conditional_t<(sizeof(std::wint_t) < sizeof(int)), int
 
 // Reads the argument of one type from the list; each conversion that prints it narrows it to its
 // own type (an argument may be read as "%1$x" and "%1$hhu").
-ArgumentValue fetch(ArgumentType type, va_list &args) {
-    ArgumentValue value{};
+// Written in place: a union returned by value was stored in 8 bytes and loaded in 16, which stalls.
+void fetch(ArgumentType type, va_list &args, ArgumentValue &value) {
     switch (type) {
     case ArgumentType::signed_char: case ArgumentType::signed_short: case ArgumentType::signed_int:
     case ArgumentType::character: case ArgumentType::star:
@@ -86,9 +97,8 @@ ArgumentValue fetch(ArgumentType type, va_list &args) {
     case ArgumentType::wide_character: value.u = static_cast<std::wint_t>(va_arg(args, PromotedWint)); break;
     case ArgumentType::string: case ArgumentType::pointer: value.p = va_arg(args, const void *); break;
     case ArgumentType::wide_string: value.wide = va_arg(args, const wchar_t *); break;
-    default: break;  // nothing else is ever fetched: %n and conflicting arguments are refused first
+    default: value.u = 0; break;  // nothing else is fetched: %n and arguments read two ways are refused first
     }
-    return value;
 }
 
 // An argument's bits as the integer type a conversion reads.
@@ -129,14 +139,38 @@ struct Field {
     int precision;  // -1: none
 };
 
+// A number's field: its prefix (sign, "0x"), `zeros` zeros, its digits, padded to the width with
+// spaces, or with zeros after the prefix when the '0' flag applies (`zero_pad_allowed`).
+void put_number_field(Output &out, const char *prefix, std::size_t prefix_length, std::size_t zeros, const char *body,
+                      std::size_t body_length, const Field &field, bool zero_pad_allowed) {
+    const std::size_t content = prefix_length + zeros + body_length;
+    std::size_t pad = static_cast<std::size_t>(field.width) > content ? field.width - content : 0;
+    const bool left = field.flags & vellix::flag_minus;
+    if (!left && (field.flags & vellix::flag_zero) && zero_pad_allowed) {
+        zeros += pad;
+        pad = 0;
+    }
+    if (!left) out.fill(' ', pad);
+    out.put(prefix, prefix_length);
+    out.fill('0', zeros);
+    out.put(body, body_length);
+    if (left) out.fill(' ', pad);
+}
+
 // An integer as glibc writes it: sign or "0x" prefix, precision's zeros, digits, padding.
 void put_integer(Output &out, std::uintmax_t magnitude, bool negative, char letter, const Field &field, bool sign) {
-    const int base = letter == 'o' ? 8 : letter == 'x' || letter == 'X' || letter == 'p' ? 16 : 10;
-    const char *const digit_set = letter == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    // Digits from the last, with a constant base in each loop (a division by a variable costs
+    // several times more).
     char digits[sizeof(std::uintmax_t) * 3];
     std::size_t count = 0;
-    for (std::uintmax_t rest = magnitude; rest != 0; rest /= base) {
-        digits[sizeof digits - ++count] = digit_set[rest % base];
+    const bool hex = letter == 'x' || letter == 'X' || letter == 'p';
+    if (hex) {
+        const char *const digit_set = letter == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+        for (std::uintmax_t rest = magnitude; rest != 0; rest >>= 4) digits[sizeof digits - ++count] = digit_set[rest & 15];
+    } else if (letter == 'o') {
+        for (std::uintmax_t rest = magnitude; rest != 0; rest >>= 3) digits[sizeof digits - ++count] = static_cast<char>('0' + (rest & 7));
+    } else {
+        for (std::uintmax_t rest = magnitude; rest != 0; rest /= 10) digits[sizeof digits - ++count] = static_cast<char>('0' + rest % 10);
     }
     if (magnitude == 0 && field.precision != 0) digits[sizeof digits - ++count] = '0';
     std::size_t zeros = field.precision > 0 && static_cast<std::size_t>(field.precision) > count ? field.precision - count : 0;
@@ -151,27 +185,49 @@ void put_integer(Output &out, std::uintmax_t magnitude, bool negative, char lett
         else if (field.flags & vellix::flag_plus) prefix[prefix_length++] = '+';
         else if (field.flags & vellix::flag_space) prefix[prefix_length++] = ' ';
     }
-    if (letter == 'p' || ((field.flags & vellix::flag_hash) && base == 16 && magnitude != 0)) {
+    if (letter == 'p' || ((field.flags & vellix::flag_hash) && hex && magnitude != 0)) {
         prefix[prefix_length++] = '0';
         prefix[prefix_length++] = letter == 'X' ? 'X' : 'x';
     }
-    const std::size_t content = prefix_length + zeros + count;
-    std::size_t pad = static_cast<std::size_t>(field.width) > content ? field.width - content : 0;
-    const bool left = field.flags & vellix::flag_minus;
-    if (!left && (field.flags & vellix::flag_zero) && field.precision < 0) {
-        zeros += pad;
-        pad = 0;
-    }
-    if (!left) out.fill(' ', pad);
-    out.put(prefix, prefix_length);
-    out.fill('0', zeros);
-    out.put(digits + sizeof digits - count, count);
-    if (left) out.fill(' ', pad);
+    put_number_field(out, prefix, prefix_length, zeros, digits + sizeof digits - count, count, field,
+                     field.precision < 0);
 }
 
-// The conversion rebuilt without positions, for the C library's snprintf.
-std::string plain_spec(const PrintfConversion &conversion, const Field &field, const char *length, char letter) {
-    std::string spec = "%";
+// A double as printf's %f, %e or %g; false when the C library must write it (the '#' flag, or a
+// precision too large for the buffer here).
+bool put_double(Output &out, double value, char letter, const Field &field) {
+    if (field.flags & vellix::flag_hash) return false;
+    char text[400];
+    const std::size_t length = vellix::float_text(value, letter, field.precision, text, sizeof text);
+    if (length == 0) return false;
+    const bool negative = text[0] == '-';
+    const char sign = negative ? '-' : field.flags & vellix::flag_plus ? '+' : field.flags & vellix::flag_space ? ' ' : '\0';
+    const std::size_t skip = negative ? 1 : 0;
+    put_number_field(out, &sign, sign ? 1 : 0, 0, text + skip, length - skip, field, std::isfinite(value));
+    return true;
+}
+
+// The conversion rebuilt without positions, for the C library's snprintf; built in place, since
+// floating point conversions pass here on every call.
+struct PlainSpec {
+    char text[48];
+};
+
+char *put_number(char *at, int number) {
+    char digits[12];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    while (count > 0) *at++ = digits[--count];
+    return at;
+}
+
+PlainSpec plain_spec(const Field &field, const char *length, char letter) {
+    PlainSpec spec;
+    char *at = spec.text;
+    *at++ = '%';
     static const struct { unsigned flag; char c; } flags[] = {
         {vellix::flag_minus, '-'}, {vellix::flag_plus, '+'}, {vellix::flag_space, ' '}, {vellix::flag_hash, '#'},
         {vellix::flag_zero, '0'},
@@ -180,26 +236,32 @@ std::string plain_spec(const PrintfConversion &conversion, const Field &field, c
 #endif
     };
     for (const auto &flag : flags) {
-        if (conversion.flags & flag.flag) spec += flag.c;
+        if (field.flags & flag.flag) *at++ = flag.c;
     }
-    if (field.width > 0) spec += std::to_string(field.width);
-    if (field.precision >= 0) spec += '.' + std::to_string(field.precision);
-    return spec + length + letter;
+    if (field.width > 0) at = put_number(at, field.width);
+    if (field.precision >= 0) {
+        *at++ = '.';
+        at = put_number(at, field.precision);
+    }
+    while (*length) *at++ = *length++;
+    *at++ = letter;
+    *at = '\0';
+    return spec;
 }
 
 // One conversion through the C library's snprintf; false when it fails (a wide character the
 // locale cannot write).
 template <class Value>
-bool put_through_c_library(Output &out, const std::string &spec, Value value) {
+bool put_through_c_library(Output &out, const PlainSpec &spec, Value value) {
     char local[128];
-    const int length = std::snprintf(local, sizeof local, spec.c_str(), value);
+    const int length = std::snprintf(local, sizeof local, spec.text, value);
     if (length < 0) return false;
     if (static_cast<std::size_t>(length) < sizeof local) {
         out.put(local, static_cast<std::size_t>(length));
         return true;
     }
     std::vector<char> large(static_cast<std::size_t>(length) + 1);
-    std::snprintf(large.data(), large.size(), spec.c_str(), value);
+    std::snprintf(large.data(), large.size(), spec.text, value);
     out.put(large.data(), static_cast<std::size_t>(length));
     return true;
 }
@@ -211,7 +273,7 @@ public:
     ArgumentValue &operator[](std::size_t position) { return large_.empty() ? small_[position - 1] : large_[position - 1]; }
 
 private:
-    ArgumentValue small_[12]{};
+    ArgumentValue small_[12];  // each position is fetched before it is read
     std::vector<ArgumentValue> large_;
 };
 
@@ -224,8 +286,7 @@ struct Writer {
     bool failed = false;
 };
 
-void write_conversion(const PrintfConversion &conversion, void *context) {
-    Writer &writer = *static_cast<Writer *>(context);
+void write_conversion(const PrintfConversion &conversion, Writer &writer) {
     Output &out = writer.out;
     out.put(writer.format + writer.written_to, conversion.start - writer.written_to);
     writer.written_to = conversion.end;
@@ -258,9 +319,9 @@ void write_conversion(const PrintfConversion &conversion, void *context) {
     } else if (is_unsigned(type) && !localized) {
         put_integer(out, narrow_unsigned(type, value), false, conversion.letter, field, false);
     } else if (is_signed(type)) {
-        writer.failed |= !put_through_c_library(out, plain_spec(conversion, field, "j", conversion.letter), narrow_signed(type, value));
+        writer.failed |= !put_through_c_library(out, plain_spec(field, "j", conversion.letter), narrow_signed(type, value));
     } else if (is_unsigned(type)) {
-        writer.failed |= !put_through_c_library(out, plain_spec(conversion, field, "j", conversion.letter), narrow_unsigned(type, value));
+        writer.failed |= !put_through_c_library(out, plain_spec(field, "j", conversion.letter), narrow_unsigned(type, value));
     } else if (type == ArgumentType::pointer && value.p) {
         put_integer(out, reinterpret_cast<std::uintptr_t>(value.p), false, 'p', field, true);
     } else if (type == ArgumentType::pointer) {
@@ -282,20 +343,39 @@ void write_conversion(const PrintfConversion &conversion, void *context) {
             length = std::strlen(text);
         }
         out.put_padded(text, length, field.width, left);
+    } else if (type == ArgumentType::double_value && put_double(out, value.d, conversion.letter, field)) {
     } else if (type == ArgumentType::double_value) {
-        writer.failed |= !put_through_c_library(out, plain_spec(conversion, field, "", conversion.letter), value.d);
+        writer.failed |= !put_through_c_library(out, plain_spec(field, "", conversion.letter), value.d);
     } else if (type == ArgumentType::long_double_value) {
-        writer.failed |= !put_through_c_library(out, plain_spec(conversion, field, "L", conversion.letter), value.ld);
+        writer.failed |= !put_through_c_library(out, plain_spec(field, "L", conversion.letter), value.ld);
     } else if (type == ArgumentType::wide_character) {
-        writer.failed |= !put_through_c_library(out, plain_spec(conversion, field, "l", 'c'), static_cast<std::wint_t>(value.u));
+        writer.failed |= !put_through_c_library(out, plain_spec(field, "l", 'c'), static_cast<std::wint_t>(value.u));
     } else if (type == ArgumentType::wide_string) {
-        writer.failed |= !put_through_c_library(out, plain_spec(conversion, field, "l", 's'), value.wide);
+        writer.failed |= !put_through_c_library(out, plain_spec(field, "l", 's'), value.wide);
     }
 }
 
 // Whether the format may be printed: valid, without %n, each argument read as one type.
 bool printable(const vellix::PrintfScan &scan) {
     return scan.valid() && !scan.writes_through_pointer && !scan.arguments.read_two_ways();
+}
+
+// The conversions the first reading found, kept for the writing when there are few (most formats),
+// so that the format is read once; beyond that the writing reads it again.
+struct Recorded {
+    static constexpr std::size_t capacity = 16;
+    union Slot {
+        Slot() {}
+        PrintfConversion conversion;
+    } slots[capacity];
+    std::size_t count = 0;
+};
+static_assert(std::is_trivially_copyable_v<PrintfConversion> && std::is_trivially_destructible_v<PrintfConversion>,
+              "conversions are kept in raw slots");
+
+void record(Recorded &recorded, const PrintfConversion &conversion) {
+    if (recorded.count < Recorded::capacity) recorded.slots[recorded.count].conversion = conversion;
+    ++recorded.count;
 }
 
 int refuse(char *buffer, std::size_t size) {
@@ -312,20 +392,25 @@ int vellix_vsnprintf(char *buffer, size_t size, const char *format, va_list args
     const std::string_view text(format);
     const vellix::PrintfOptions options;
     vellix::PrintfScan scan;
+    Recorded recorded;
     try {
-        vellix::scan_printf_format(text, options, scan);
+        vellix::scan_printf_format(text, options, scan, [&recorded](const PrintfConversion &conversion) { record(recorded, conversion); });
         if (!printable(scan)) return refuse(buffer, size);
         Values values(scan.arguments.count());
         va_list list;
         va_copy(list, args);
         for (std::size_t position = 1; position <= scan.arguments.count(); ++position) {
-            values[position] = fetch(scan.arguments.first_type(position), list);
+            fetch(scan.arguments.first_type(position), list, values[position]);
         }
         va_end(list);
         Output out{buffer, size};
         Writer writer{format, values, out, saved_errno};
-        vellix::PrintfScan again;
-        vellix::scan_printf_format(text, options, again, write_conversion, &writer);
+        if (recorded.count <= Recorded::capacity) {
+            for (std::size_t i = 0; i < recorded.count; ++i) write_conversion(recorded.slots[i].conversion, writer);
+        } else {
+            vellix::PrintfScan again;
+            vellix::scan_printf_format(text, options, again, [&writer](const PrintfConversion &conversion) { write_conversion(conversion, writer); });
+        }
         out.put(format + writer.written_to, text.size() - writer.written_to);
         if (writer.failed || out.length > INT_MAX) return refuse(buffer, size);
         if (size > 0) buffer[out.length < size ? out.length : size - 1] = '\0';

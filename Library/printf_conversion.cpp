@@ -115,6 +115,8 @@ int take_star(Cursor &in) {
     return take_position(in);
 }
 
+}  // namespace
+
 // What va_arg reads for a type: its kind and, for integers after promotion, its size.
 int storage_of(ArgumentType type) {
     switch (type) {
@@ -133,8 +135,6 @@ int storage_of(ArgumentType type) {
     default: return 102;  // a pointer of some kind
     }
 }
-
-}  // namespace
 
 const char *argument_type_name(ArgumentType type) {
     static const char *const names[] = {
@@ -159,7 +159,7 @@ ArgumentType PrintfArguments::first_type(std::size_t position) const {
     return static_cast<ArgumentType>(slot & ~conflict_bit);
 }
 
-void PrintfArguments::use(std::size_t position, ArgumentType type) {
+void PrintfArguments::use_slowly(std::size_t position, ArgumentType type) {
     static_assert(static_cast<unsigned>(ArgumentType::unused) == 0, "a new slot reads as unused");
     if (position > count_) {
         if (position > small_.size() && large_.empty()) large_.assign(small_.begin(), small_.begin() + count_);
@@ -187,17 +187,26 @@ bool read_printf_conversion(std::string_view text, std::size_t at, const PrintfO
                             PrintfConversion &conversion) {
     Cursor in{text, at};
     if (!in.take('%')) return false;
-    PrintfConversion read;
+    PrintfConversion &read = conversion;
+    read = PrintfConversion{};
     read.start = at;
     if (in.take('%')) {
         read.letter = '%';
         read.end = in.at;
-        conversion = read;
         return true;
+    }
+    // The common "%s" or "%d": a conversion letter right after the '%'.
+    if (const char c = in.peek(); (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+        read.type = argument_type(Length::none, c);
+        if (read.type != ArgumentType::unused) {
+            read.letter = c;
+            read.end = in.at + 1;
+            return true;
+        }
     }
     const int position = take_position(in);
     while (unsigned flag = flag_of(in.peek())) {
-        read.flags |= flag;
+        read.flags = static_cast<unsigned char>(read.flags | flag);
         ++in.at;
     }
     const int width_star = take_star(in);
@@ -228,71 +237,17 @@ bool read_printf_conversion(std::string_view text, std::size_t at, const PrintfO
     if (read.type == ArgumentType::unused) return false;
     read.end = in.at + 1;
     // Arguments read in turn keep position 0 here: the scan numbers them.
-    read.argument = read.type == ArgumentType::none ? 0 : static_cast<std::size_t>(position);
+    read.argument = static_cast<unsigned short>(read.type == ArgumentType::none ? 0 : position);
     read.width_star = width_star >= 0;
-    read.width_argument = width_star > 0 ? static_cast<std::size_t>(width_star) : 0;
+    read.width_argument = static_cast<unsigned short>(width_star > 0 ? width_star : 0);
     read.precision_star = precision_star >= 0;
-    read.precision_argument = precision_star > 0 ? static_cast<std::size_t>(precision_star) : 0;
+    read.precision_argument = static_cast<unsigned short>(precision_star > 0 ? precision_star : 0);
     read.numbered = position > 0 || width_star > 0 || precision_star > 0;
-    conversion = read;
     return true;
 }
 
-void scan_printf_format(std::string_view text, const PrintfOptions &options, PrintfScan &scan, ConversionVisitor each,
-                        void *context) {
-    std::size_t next_argument = 1;
-    bool by_position = false;
-    bool in_turn = false;
-    bool faulty = false;  // a stray '%' or a mixed conversion seen
-    const auto fault = [&](PrintfFault kind, std::size_t where) {
-        if (scan.fault == PrintfFault::none) {
-            scan.fault = kind;
-            scan.fault_at = where;
-        }
-        if (!faulty) scan.before_first_fault = scan.conversions;
-        faulty = true;
-    };
-    const char *const begin = text.data();
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const void *percent = std::memchr(begin + at, '%', text.size() - at);
-        if (!percent) break;
-        at = static_cast<std::size_t>(static_cast<const char *>(percent) - begin);
-        PrintfConversion conversion;
-        if (!read_printf_conversion(text, at, options, conversion)) {
-            fault(at + 1 == text.size() ? PrintfFault::ends_early : PrintfFault::stray_percent, at);
-            ++at;
-            continue;
-        }
-        at = conversion.end;
-        if (conversion.letter != '%') {
-            const std::size_t arguments_before = next_argument;
-            // The '*'s read their arguments before the value does.
-            if (conversion.width_star && !conversion.width_argument) conversion.width_argument = next_argument++;
-            if (conversion.precision_star && !conversion.precision_argument) conversion.precision_argument = next_argument++;
-            if (conversion.type != ArgumentType::none && !conversion.argument) conversion.argument = next_argument++;
-            if (conversion.width_argument) scan.arguments.use(conversion.width_argument, ArgumentType::star);
-            if (conversion.precision_argument) scan.arguments.use(conversion.precision_argument, ArgumentType::star);
-            if (conversion.argument) scan.arguments.use(conversion.argument, conversion.type);
-            const bool reads_in_turn = next_argument != arguments_before;
-            if ((conversion.numbered && (in_turn || reads_in_turn)) || (reads_in_turn && by_position)) {
-                fault(PrintfFault::mixed, conversion.start);
-            }
-            by_position = by_position || conversion.numbered;
-            in_turn = in_turn || reads_in_turn;
-            if (conversion.letter == 'n') scan.writes_through_pointer = true;
-        }
-        ++scan.conversions;
-        if (each) each(conversion, context);
-    }
-    if (!faulty) scan.before_first_fault = scan.conversions;
-    // printf cannot skip an argument: numbered arguments must use every position up to the last.
-    if (scan.fault == PrintfFault::none) {
-        if (const std::size_t unused = scan.arguments.first_unused()) {
-            scan.fault = PrintfFault::gap;
-            scan.fault_at = unused;
-        }
-    }
+void scan_printf_format(std::string_view text, const PrintfOptions &options, PrintfScan &scan) {
+    scan_printf_format(text, options, scan, [](const PrintfConversion &) {});
 }
 
 }  // namespace vellix

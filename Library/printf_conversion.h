@@ -6,6 +6,7 @@
 #define VELLIX_PRINTF_CONVERSION_H
 
 #include <array>
+#include <cstring>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -31,21 +32,22 @@ enum ConversionFlag : unsigned {
     flag_minus = 1, flag_plus = 2, flag_space = 4, flag_hash = 8, flag_zero = 16, flag_quote = 32, flag_digits = 64,
 };
 
-// One valid conversion. Positions count from 1; 0 means none.
+// One valid conversion. Positions count from 1; 0 means none. Small, since vellix_snprintf keeps
+// a format's conversions between reading and writing it.
 struct PrintfConversion {
     std::size_t start = 0;  // the '%'
     std::size_t end = 0;    // one past the conversion letter
-    unsigned flags = 0;
-    int width = -1;                  // as written; -1 when none or given by an argument
-    bool width_star = false;         // '*': an argument gives it
-    std::size_t width_argument = 0;  // the argument a '*' width reads
-    int precision = -1;              // as written ('.' alone is 0); -1 when none or given by an argument
-    bool precision_star = false;
-    std::size_t precision_argument = 0;
-    char letter = '\0';              // '%' for "%%"
+    int width = -1;         // as written; -1 when none or given by an argument
+    int precision = -1;     // as written ('.' alone is 0); -1 when none or given by an argument
+    unsigned short argument = 0;            // the argument the conversion prints
+    unsigned short width_argument = 0;      // the argument a '*' width reads
+    unsigned short precision_argument = 0;  // the argument a '*' precision reads
+    unsigned char flags = 0;
+    char letter = '\0';  // '%' for "%%"
     ArgumentType type = ArgumentType::none;
-    std::size_t argument = 0;        // the argument the conversion prints
-    bool numbered = false;           // it or its '*' named an argument by position
+    bool width_star = false;  // '*': an argument gives the width
+    bool precision_star = false;
+    bool numbered = false;  // it or its '*' named an argument by position
 };
 
 // The arguments a format reads, by position: small formats in place, larger ones on the heap.
@@ -54,13 +56,18 @@ public:
     std::size_t count() const { return count_; }
     ArgumentType operator[](std::size_t position) const;  // position from 1, at most count()
     ArgumentType first_type(std::size_t position) const;  // the type first read there, conflicting or not
-    void use(std::size_t position, ArgumentType type);   // a second, different type: conflicting
+    // A second, different type makes the position conflicting.
+    void use(std::size_t position, ArgumentType type) {
+        if (position <= count_ && count_ <= small_.size() && small_[position - 1] == static_cast<unsigned char>(type)) return;
+        use_slowly(position, type);
+    }
     std::size_t first_unused() const;                      // 0 when every position is used
     // Whether some argument is read as two types that va_arg reads differently ("%1$s %1$d"),
     // unlike "%1$d %1$u" or "%1$*1$d", which read the same int.
     bool read_two_ways() const { return read_two_ways_; }
 
 private:
+    void use_slowly(std::size_t position, ArgumentType type);
     // Each position's first type, with conflict_bit set once another type was read there.
     static constexpr unsigned char conflict_bit = 0x80;
     std::array<unsigned char, 12> small_{};
@@ -97,11 +104,83 @@ struct PrintfOptions {
 bool read_printf_conversion(std::string_view text, std::size_t at, const PrintfOptions &options,
                             PrintfConversion &conversion);
 
-// Reads every conversion of `text`, giving each valid one in order to `each(conversion, context)`
-// (when `each` is not null) with its arguments numbered.
-using ConversionVisitor = void (*)(const PrintfConversion &conversion, void *context);
-void scan_printf_format(std::string_view text, const PrintfOptions &options, PrintfScan &scan,
-                        ConversionVisitor each = nullptr, void *context = nullptr);
+// What va_arg reads for a type: its kind and, for integers after promotion, its size.
+int storage_of(ArgumentType type);
+
+// Reads every conversion of `text`, giving each valid one in order to `each(conversion)` with its
+// arguments numbered. In the header so that vellix_snprintf's visitor is inlined into the loop.
+template <class Each>
+void scan_printf_format(std::string_view text, const PrintfOptions &options, PrintfScan &scan, Each &&each);
+void scan_printf_format(std::string_view text, const PrintfOptions &options, PrintfScan &scan);
+
+template <class Each>
+void scan_printf_format(std::string_view text, const PrintfOptions &options, PrintfScan &scan, Each &&each) {
+    constexpr int most_arguments = 9999;  // as read_printf_conversion reads positions
+    int next_argument = 1;
+    bool by_position = false;
+    bool in_turn = false;
+    bool faulty = false;  // a stray '%' or a mixed conversion seen
+    const auto fault = [&](PrintfFault kind, std::size_t where) {
+        if (scan.fault == PrintfFault::none) {
+            scan.fault = kind;
+            scan.fault_at = where;
+        }
+        if (!faulty) scan.before_first_fault = scan.conversions;
+        faulty = true;
+    };
+    const char *const begin = text.data();
+    std::size_t at = 0;
+    while (at < text.size()) {
+        // The text between conversions is mostly short: a look at a few bytes before memchr's setup.
+        const std::size_t near_end = at + 8 < text.size() ? at + 8 : text.size();
+        while (at < near_end && begin[at] != '%') ++at;
+        if (at == near_end) {
+            if (at == text.size()) break;
+            const void *percent = std::memchr(begin + at, '%', text.size() - at);
+            if (!percent) break;
+            at = static_cast<std::size_t>(static_cast<const char *>(percent) - begin);
+        }
+        PrintfConversion conversion;
+        if (!read_printf_conversion(text, at, options, conversion)) {
+            fault(at + 1 == text.size() ? PrintfFault::ends_early : PrintfFault::stray_percent, at);
+            ++at;
+            continue;
+        }
+        at = conversion.end;
+        if (conversion.letter != '%') {
+            bool reads_in_turn = false;
+            // The '*'s read their arguments before the value does.
+            // In-turn arguments beyond the numbered limit are not numbered (printf cannot take them).
+            const auto take_next = [&next_argument, &reads_in_turn] {
+                reads_in_turn = true;
+                return static_cast<unsigned short>(next_argument <= most_arguments ? next_argument++ : most_arguments);
+            };
+            if (conversion.width_star && !conversion.width_argument) conversion.width_argument = take_next();
+            if (conversion.precision_star && !conversion.precision_argument) conversion.precision_argument = take_next();
+            if (conversion.type != ArgumentType::none && !conversion.argument) conversion.argument = take_next();
+            if (conversion.width_argument) scan.arguments.use(conversion.width_argument, ArgumentType::star);
+            if (conversion.precision_argument) scan.arguments.use(conversion.precision_argument, ArgumentType::star);
+            if (conversion.argument) scan.arguments.use(conversion.argument, conversion.type);
+            if ((conversion.numbered && (in_turn || reads_in_turn)) || (reads_in_turn && by_position)) {
+                fault(PrintfFault::mixed, conversion.start);
+            }
+            by_position = by_position || conversion.numbered;
+            in_turn = in_turn || reads_in_turn;
+            if (conversion.letter == 'n') scan.writes_through_pointer = true;
+        }
+        ++scan.conversions;
+        each(conversion);
+    }
+    if (!faulty) scan.before_first_fault = scan.conversions;
+    // printf cannot skip an argument: numbered arguments must use every position up to the last.
+    if (scan.fault == PrintfFault::none) {
+        if (const std::size_t unused = scan.arguments.first_unused()) {
+            scan.fault = PrintfFault::gap;
+            scan.fault_at = unused;
+        }
+    }
+}
+
 
 }  // namespace vellix
 

@@ -7,12 +7,6 @@
 namespace vellix {
 namespace {
 
-void record_conversion(const PrintfConversion &conversion, void *context) {
-    auto &[format, text] = *static_cast<std::pair<PrintfFormat *, std::string_view> *>(context);
-    format->conversions.emplace_back(text.substr(conversion.start, conversion.end - conversion.start));
-    format->offsets.push_back(conversion.start);
-}
-
 std::string fault_reason(const PrintfScan &scan) {
     switch (scan.fault) {
     case PrintfFault::none: return "";
@@ -31,8 +25,10 @@ PrintfFormat read_printf_format(std::string_view text) {
     PrintfScan scan;
     PrintfOptions options;
     options.inttypes_macros = true;
-    std::pair<PrintfFormat *, std::string_view> context{&format, text};
-    scan_printf_format(text, options, scan, record_conversion, &context);
+    scan_printf_format(text, options, scan, [&format, text](const PrintfConversion &conversion) {
+        format.conversions.emplace_back(text.substr(conversion.start, conversion.end - conversion.start));
+        format.offsets.push_back(conversion.start);
+    });
     format.before_first_fault = scan.before_first_fault;
     format.invalid_because = fault_reason(scan);
     for (std::size_t position = 1; position <= scan.arguments.count(); ++position) {

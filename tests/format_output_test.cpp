@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
@@ -126,7 +127,11 @@ TEST(FormatOutput, AgreesWithGlibcOnRandomFormats) {
         if (positional && random() % 2) format += random_conversion(random, order[0], true);  // one read again
         const int i = ints[random() % std::size(ints)];
         const char *s = strings[random() % std::size(strings)];
-        const double d = doubles[random() % std::size(doubles)];
+        double d = doubles[random() % std::size(doubles)];
+        if (random() % 2) {  // any bits at all: subnormals, halfway cases, NaNs with payloads
+            const std::uint64_t bits = (static_cast<std::uint64_t>(random()) << 32) | random();
+            std::memcpy(&d, &bits, sizeof d);
+        }
         const unsigned long l = longs[random() % std::size(longs)];
         const long long ll = long_longs[random() % std::size(long_longs)];
         void *p = pointers[random() % std::size(pointers)];
@@ -142,6 +147,23 @@ TEST(FormatOutput, AgreesWithGlibcOnRandomFormats) {
             ASSERT_STREQ(given, expected) << format;
         }
         ASSERT_EQ(given[size], size < sizeof given ? '#' : given[size]) << format;
+    }
+}
+
+TEST(FormatOutput, WidthsAndPrecisionsFromArgumentsAsGlibc) {
+    const char *const formats[] = {"%*d|%-*.*f|%.*s|", "%1$*2$d|%3$*4$.*2$f|%5$.*2$s|"};
+    const int numbers[] = {-20, -3, -1, 0, 2, 9};
+    for (const int a : numbers) {
+        for (const int b : numbers) {
+            char expected[256], given[256];
+            std::snprintf(expected, sizeof expected, formats[0], a, 42, b, a, 3.14159, b, "strings");
+            EXPECT_EQ(vellix_snprintf(given, sizeof given, formats[0], a, 42, b, a, 3.14159, b, "strings"),
+                      static_cast<int>(std::strlen(expected)));
+            EXPECT_STREQ(given, expected);
+            std::snprintf(expected, sizeof expected, formats[1], 42, a, 2.5, b, "strings");
+            vellix_snprintf(given, sizeof given, formats[1], 42, a, 2.5, b, "strings");
+            EXPECT_STREQ(given, expected) << a << " " << b;
+        }
     }
 }
 
