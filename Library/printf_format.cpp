@@ -5,7 +5,6 @@
 #include <string>
 
 namespace vellix {
-namespace {
 
 std::string fault_reason(const PrintfScan &scan) {
     switch (scan.fault) {
@@ -17,8 +16,6 @@ std::string fault_reason(const PrintfScan &scan) {
     }
     return "";
 }
-
-}  // namespace
 
 PrintfFormat read_printf_format(std::string_view text) {
     PrintfFormat format;

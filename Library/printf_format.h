@@ -26,6 +26,11 @@ struct PrintfFormat {
     std::string invalid_because;
 };
 
+struct PrintfScan;
+
+// Why printf would not take a scanned text as a format, "" when it would.
+std::string fault_reason(const PrintfScan &scan);
+
 // Reads the conversions of `text`. A '%' that does not start a valid conversion is text (glibc
 // prints such a sequence as it stands) and consumes nothing.
 PrintfFormat read_printf_format(std::string_view text);

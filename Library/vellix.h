@@ -116,6 +116,42 @@ VELLIX_API int vellix_vsnprintf(char *buffer, size_t size, const char *format, v
 VELLIX_API int vellix_printf(const char *format, ...) VELLIX_PRINTF_FORMAT(1, 2);
 VELLIX_API int vellix_fprintf(FILE *stream, const char *format, ...) VELLIX_PRINTF_FORMAT(2, 3);
 
+/* A value for vellix_format_values, which the C++ layer (vellix.hpp) builds from its arguments so
+   that each conversion can be checked against the real type of what it prints. */
+enum {
+    VELLIX_VALUE_SIGNED = 1,      /* as.integer; size: its type's bytes */
+    VELLIX_VALUE_UNSIGNED = 2,    /* as.uinteger; size: its type's bytes */
+    VELLIX_VALUE_CHAR = 3,        /* as.integer: a char, for %c */
+    VELLIX_VALUE_DOUBLE = 4,      /* as.number (a float as well) */
+    VELLIX_VALUE_LONG_DOUBLE = 5, /* as.long_number */
+    VELLIX_VALUE_STRING = 6,      /* as.text (may be null): size bytes of it, or up to its NUL when size is (size_t)-1 */
+    VELLIX_VALUE_POINTER = 7      /* as.pointer, for %p */
+};
+typedef struct vellix_value {
+    int kind;
+    size_t size;
+    union {
+        long long integer;
+        unsigned long long uinteger;
+        double number;
+        long double long_number;
+        const char *text;
+        const void *pointer;
+    } as;
+} vellix_value;
+
+/* vellix_snprintf with `count` typed values in place of a va_list: value i is argument i + 1.
+   Each conversion must fit the value it reads: %d and %i a signed integer, %u %o %x %X an
+   unsigned one, of the conversion's size (or, up to int, a smaller one: C promotes it); %c a char
+   or an integer up to int; '*' a signed integer up to int; %f and the others a double (%Lf a long
+   double); %s a string; %p a pointer or a string. Values beyond what the format reads are
+   ignored. Returns what vellix_snprintf returns; -1 (an empty `buffer` when `size` > 0) for a
+   format it refuses, a conversion that does not fit its value, or one reading beyond `count`. Then,
+   when `error` is not null and `error_size` > 0, `error` holds why, naming the conversion (cut to
+   fit, NUL-terminated); else it holds "". May run on several threads at once. */
+VELLIX_API int vellix_format_values(char *buffer, size_t size, const char *format, const vellix_value *values,
+                                    size_t count, char *error, size_t error_size);
+
 /* Returns a new handle without entries and without a file, or null when memory is exhausted. */
 VELLIX_API i18n *vellix_empty(void);
 
