@@ -15,7 +15,7 @@ namespace {
 std::vector<std::string> calls_of(const std::string &code, const char *tag = "TR:") {
     std::vector<std::string> seen;
     vellix::scan_calls(
-        code, [](std::string_view name) { return name == "f" || name == "g"; }, tag,
+        code, [](std::string_view name) { return name == "f" || name == "g" || name == ".f"; }, tag,
         [&](const vellix::FoundCall &call) {
             std::string line = call.name + "@" + std::to_string(call.line) + ":";
             for (const vellix::CallArgument &argument : call.arguments) {
@@ -62,6 +62,8 @@ TEST(CodeScanning, ReadsLiteralsAsCompilersDo) {
         {"calls in the order of their names", "f(\"a\", g(f(\"b\"), x), g());\ng(\"c\")",
          {"f@1:[a]@1?@1?@1", "g@1:?@1?@1", "f@1:[b]@1", "g@1:", "g@2:[c]@2"}},
         {"brackets and braces in arguments", "f(a[1, 2], {3, 4}, \"z\");", {"f@1:?@1?@1[z]@1"}},
+        {"member calls are asked for with a '.'", "a.f(\"m\"); p->f(\"n\"); f(\"free\"); a.g(\"no\"); x - f(\"o\");",
+         {".f@1:[m]@1", ".f@1:[n]@1", "f@1:[free]@1", "f@1:[o]@1"}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

@@ -77,6 +77,9 @@ TEST(Extract, EveryBuiltInKeywordAndEachOfItsArguments) {
         {"vellix_nget(h, \"k5\", count(\"x\", 2), \"one\", \"many\")", "k5|one|many"},
         {"printf(vellix_getf(h, \"k6\", \"%d apples\"), n)", "k6|%d apples"},
         {"printf(vellix_ngetf(h, \"k7\", n, \"one pear\", \"%lu pears\"), n)", "k7|one pear|%lu pears"},
+        {"texts.tr(\"k8\", \"%d plums\", n)", "k8|%d plums"},
+        {"app->texts->ntr(\"k9\", n, \"one fig\", \"%lu figs\", n)", "k9|one fig|%lu figs"},
+        {"texts.tr(\"k10\", \"Hello\")", "k10|Hello"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.call);
@@ -87,6 +90,20 @@ TEST(Extract, EveryBuiltInKeywordAndEachOfItsArguments) {
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(entries_of(run.out), std::vector<std::string>{row.entry});
     }
+}
+
+TEST(Extract, OtherFunctionsNamedTrAreNotTaken) {
+    TempDir dir;
+    write_file(dir.file("a.cpp"), "tr(\"free\", \"function\");\n"      // a free function
+                                  "label->tr(\"Qt's one text\");\n"      // a member with one argument
+                                  "QObject::tr(\"scoped\", \"name\");\n"
+                                  "other.tr(key, text);\n"                // no literal at all: another class's
+                                  "other.ntr(\"k\", n, \"too few\");\n"
+                                  "texts.tr(\"taken\", \"Taken\");\n");
+    const RunResult run = run_tool({"extract", dir.file("a.cpp")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(entries_of(run.out), std::vector<std::string>{"taken|Taken"});
 }
 
 std::string text_of(const std::string &path) {
@@ -128,7 +145,7 @@ TEST(Extract, FindingsAndStatuses) {
     write_file(dir.file("app.pot"), "previous");
     const RunResult none = run_tool({"extract", "--keyword=tr2:1,2", "-o", dir.file("app.pot"), dir.file("c.c")});
     EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.err.find("vellix: extract: found no call with a literal key in 1 file (looked for tr2, vellix_get, "
+    EXPECT_NE(none.err.find("vellix: extract: found no call with a literal key in 1 file (looked for .ntr, .tr, tr2, vellix_get, "
                             "vellix_getf, vellix_index_get, vellix_index_nget, vellix_nget, vellix_ngetf); nothing is written. Name wrapper functions "
                             "and macros with --keyword=NAME:KEY,TEXT[,PLURAL]\n"),
               std::string::npos)

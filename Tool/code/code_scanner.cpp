@@ -290,6 +290,21 @@ bool is_punctuation(const Token &token, const char *which) {
     return token.kind == TokenKind::other && token.text.size() == 1 && token.text[0] != '\0' && std::strchr(which, token.text[0]);
 }
 
+// Whether the name at tokens[at] is called as a member: after '.' or "->".
+bool is_member_call(const std::vector<Token> &tokens, std::size_t at) {
+    if (at >= 1 && is_punctuation(tokens[at - 1], ".")) return true;
+    return at >= 2 && is_punctuation(tokens[at - 1], ">") && is_punctuation(tokens[at - 2], "-");
+}
+
+// The name `wanted` is asked about for the call at tokens[at]: ".name" for a member call, built
+// in `buffer`.
+std::string_view name_asked(const std::vector<Token> &tokens, std::size_t at, std::string &buffer) {
+    if (!is_member_call(tokens, at)) return tokens[at].text;
+    buffer.assign(1, '.');
+    buffer += tokens[at].text;
+    return buffer;
+}
+
 // An argument made of tokens[start, end): a string literal when it is one string token and nothing
 // else; empty arguments take the line of the token that ends them.
 CallArgument argument_of(const std::vector<Token> &tokens, const std::vector<MacroDefinition> &macros, std::size_t start,
@@ -331,6 +346,7 @@ void scan_calls(std::string_view code, const std::function<bool(std::string_view
     std::vector<OpenBracket> open;
     std::size_t open_calls = 0;
     std::size_t next_comment = 0;
+    std::string member_name;  // reused, so that member calls cost no allocation each
     const auto hand_on = [&] {
         for (const FoundCall &call : calls) found(call);
         calls.clear();
@@ -349,12 +365,12 @@ void scan_calls(std::string_view code, const std::function<bool(std::string_view
             if (closed.argument_start != i) calls[closed.call].arguments.push_back(argument_of(tokens, macros, closed.argument_start, i));
             if (--open_calls == 0) hand_on();
         } else if (token.kind == TokenKind::identifier && i + 1 < tokens.size() && is_punctuation(tokens[i + 1], "(") &&
-                   wanted(token.text)) {
+                   wanted(name_asked(tokens, i, member_name))) {
             // The last tagged comment before this token counts when it ends on the call's line or
             // the line before.
             while (next_comment < comments.size() && comments[next_comment].tokens_before <= i) ++next_comment;
             FoundCall call;
-            call.name = token.text;
+            call.name = std::string(name_asked(tokens, i, member_name));
             call.line = token.line;
             if (next_comment > 0 && comments[next_comment - 1].end_line + 1 >= token.line) {
                 call.comment = comments[next_comment - 1].text;

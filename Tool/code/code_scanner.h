@@ -28,14 +28,15 @@ struct CallArgument {
 };
 
 struct FoundCall {
-    std::string name;
+    std::string name;  // with a '.' before it when called as a member (obj.tr( or obj->tr()
     std::uint64_t line = 0;  // of the name
     std::vector<CallArgument> arguments;
     std::string comment;  // the comment just before the call, when it starts with the tag asked for
 };
 
-// Hands each call of a name for which `wanted` says true to `found`, in the order of the calls'
-// names in the code; a call inside another's arguments comes after it. With an empty
+// Hands each call of a name for which `wanted` says true to `found` (asked with a '.' before the
+// name for a member call, so that ".tr" names obj.tr( and obj->tr( but not a free tr()), in the
+// order of the calls' names in the code; a call inside another's arguments comes after it. With an empty
 // `comment_tag`, no comments are kept.
 void scan_calls(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
                 std::string_view comment_tag, const std::function<void(const FoundCall &)> &found);

@@ -29,7 +29,9 @@ struct Keyword {
 
 const std::pair<const char *, Keyword> default_keywords[] = {
     {"vellix_get", {2, 3, 0}},       {"vellix_index_get", {2, 3, 0}}, {"vellix_nget", {2, 4, 5}},
-    {"vellix_index_nget", {2, 4, 5}}, {"vellix_getf", {2, 3, 0}},      {"vellix_ngetf", {2, 4, 5}}};
+    {"vellix_index_nget", {2, 4, 5}}, {"vellix_getf", {2, 3, 0}},      {"vellix_ngetf", {2, 4, 5}},
+    // vellix.hpp's catalog: texts.tr("key", "text", ...) and texts->ntr("key", n, "one", "many", ...).
+    {".tr", {1, 2, 0}}, {".ntr", {1, 3, 4}}};
 
 // "NAME:KEY,TEXT[,PLURAL]"; false when it is not that.
 bool parse_keyword(const std::string &written, std::string &name, Keyword &keyword) {
@@ -83,6 +85,11 @@ public:
             if (given && !given->is_macro_parameter && !given->is_literal) other = true;
         }
         if (wrapper && !other) return;
+        // Another class's member of the same name (Qt's tr("text"), say): too few arguments, or
+        // neither key nor text a literal, is not a vellix call.
+        if (call.name[0] == '.' && (!key || !text || (keyword.plural && !plural) || (!key->is_literal && !text->is_literal))) {
+            return;
+        }
         if (!key || !key->is_literal) {
             return warn(call.line, "the key is not a string literal; the call is skipped");
         }
