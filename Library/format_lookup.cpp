@@ -9,18 +9,24 @@
 
 namespace {
 
+// Widths and precisions a translation may write beyond its original's: enough for any column, too
+// few for a catalog to make printf write a gigabyte of padding.
+constexpr int largest_own_number = 512;
+
 // Whether printf may print `translation` with the arguments `original` takes: a valid format (no
 // stray '%', no positions mixed with plain conversions, no gap among the positions) without %n,
-// reading no argument beyond `original`'s, each as the type `original` reads it as. Reads both
-// without allocating for up to a dozen arguments.
+// reading no argument beyond `original`'s, each as the type `original` reads it as, and no width
+// or precision beyond 512 or the original's largest. Reads both without allocating for up to a
+// dozen arguments.
 bool reads_what_original_reads(const char *translation, const char *original) {
     const vellix::PrintfOptions options;
     vellix::PrintfScan given;
     vellix::scan_printf_format(translation, options, given);
     if (!given.valid() || given.writes_through_pointer) return false;
-    if (given.arguments.count() == 0) return true;
+    if (given.arguments.count() == 0 && given.largest_number <= largest_own_number) return true;
     vellix::PrintfScan wanted;
     vellix::scan_printf_format(original, options, wanted);
+    if (given.largest_number > largest_own_number && given.largest_number > wanted.largest_number) return false;
     if (given.arguments.count() > wanted.arguments.count()) return false;
     for (std::size_t position = 1; position <= given.arguments.count(); ++position) {
         const vellix::ArgumentType type = given.arguments[position];

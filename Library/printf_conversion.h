@@ -91,6 +91,7 @@ struct PrintfScan {
     PrintfFault fault = PrintfFault::none;
     std::size_t fault_at = 0;            // the stray '%' byte, or the first unused position for a gap
     bool writes_through_pointer = false; // some %n
+    int largest_number = 0;              // the largest width or precision written in the text
     bool valid() const { return fault == PrintfFault::none; }
 };
 
@@ -147,6 +148,8 @@ void scan_printf_format(std::string_view text, const PrintfOptions &options, Pri
             continue;
         }
         at = conversion.end;
+        if (conversion.width > scan.largest_number) scan.largest_number = conversion.width;
+        if (conversion.precision > scan.largest_number) scan.largest_number = conversion.precision;
         if (conversion.letter != '%') {
             bool reads_in_turn = false;
             // The '*'s read their arguments before the value does.

@@ -84,9 +84,10 @@ VELLIX_API const char *vellix_nget(const i18n *i18n, const char *key, unsigned l
 
 /* vellix_get for a text that will be a printf format: returns the translation only when printing it
    with the arguments `fallback` takes is safe (a valid format, no %n, reading no argument `fallback`
-   does not read, and each as the same type, positions included); otherwise `fallback` itself. The
-   same for a null handle or key; a null `fallback` gives what vellix_get gives. Judges on every
-   call, allocating a little (never failing: `fallback` when memory runs out). */
+   does not read, and each as the same type, positions included; no width or precision above 512
+   unless `fallback` writes one as large); otherwise `fallback` itself. The same for a null handle
+   or key; a null `fallback` gives what vellix_get gives. Judges on every call, without allocating
+   for up to a dozen arguments (`fallback` when memory runs out). */
 VELLIX_API const char *vellix_getf(const i18n *i18n, const char *key, const char *fallback) VELLIX_FORMAT_ARG(3);
 
 /* vellix_nget for printf formats: the form vellix_nget picks, when it reads what `plural` reads (a

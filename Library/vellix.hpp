@@ -155,18 +155,19 @@ public:
         return vellix_nget(handle_, key, n, singular, plural);
     }
 
-    // The translation of `key` formatted with `args` when they fit it, else `text` formatted with
-    // them; throws format_error only when `text` itself does not fit them.
+    // The translation of `key` formatted with `args` when it reads what `text` reads (as
+    // vellix_getf judges) and fits the arguments, else `text` formatted with them; throws
+    // format_error only when `text` itself does not fit them.
     template <class... Args>
     std::string tr(const char *key, const char *text, const Args &...args) const {
-        return detail::translated(get(key, text), text, args...);
+        return detail::translated(vellix_getf(handle_, key, text), text, args...);
     }
 
     // The same for the plural form for `n` (`singular` when n == 1 and `plural` otherwise, where
     // there is no fitting translation). `n` is not one of `args`: pass it again to print it.
     template <class... Args>
     std::string ntr(const char *key, unsigned long n, const char *singular, const char *plural, const Args &...args) const {
-        return detail::translated(nget(key, n, singular, plural), n == 1 ? singular : plural, args...);
+        return detail::translated(vellix_ngetf(handle_, key, n, singular, plural), n == 1 ? singular : plural, args...);
     }
 
     // The handle, for the C functions; null without a catalog. It stays the catalog's.

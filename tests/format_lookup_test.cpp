@@ -34,6 +34,10 @@ TEST(FormatLookup, TheTranslationOnlyWhenItReadsWhatTheTextReads) {
         {"%s", "%1$s %1$d", false},                         // one argument read as two types
         {"%1$s %1$d", "%1$d %1$s", false},                  // ... even where the text does the same
         {"no conversion", "%s", false},
+        {"%d", "%1$512d|%1$.512d", true},                // any width a column needs
+        {"%d", "%513d", false},                            // but not a gigabyte of padding
+        {"%d", "%.100000d", false},
+        {"%2000d", "%2000d", true},                        // as wide as the program's own text
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(std::string(row.text) + " -> " + row.translation);
