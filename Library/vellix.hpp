@@ -34,11 +34,11 @@ namespace detail {
 template <class>
 inline constexpr bool unsupported = false;
 
-// What vellix_format_values needs to know of one argument: its kind, its size, its value.
+// What vellix_format_values needs to know of one argument: its kind, its size, its value. Filled
+// in place: a union holding a long double passed by value draws an ABI note from GCC.
 template <class T>
-vellix_value value_of(const T &argument) {
+void value_of(const T &argument, vellix_value &value) {
     using Type = std::remove_cv_t<std::decay_t<T>>;
-    vellix_value value{};
     if constexpr (std::is_same_v<Type, bool>) {
         static_assert(unsupported<T>, "vellix::format: no conversion prints a bool; pass an int or a text");
     } else if constexpr (std::is_same_v<Type, char>) {
@@ -73,8 +73,18 @@ vellix_value value_of(const T &argument) {
     } else {
         static_assert(unsupported<T>, "vellix::format takes integers, floating point numbers, strings and pointers");
     }
-    return value;
 }
+
+// The values of `args`, in order, with one more at the end so that no arguments make no empty array.
+template <class... Args>
+struct values_of {
+    vellix_value values[sizeof...(Args) + 1] = {};
+    explicit values_of(const Args &...args) {
+        std::size_t next = 0;
+        (value_of(args, values[next++]), ...);
+        (void)next;
+    }
+};
 
 // Formats `format` with the values into `text`; false, with the reason in `why`, when they do not fit.
 inline bool format_values(std::string &text, const char *format, const vellix_value *values, std::size_t count,
@@ -98,13 +108,13 @@ inline bool format_values(std::string &text, const char *format, const vellix_va
 // `translation` formatted when the arguments fit it, else `source` (which must fit them).
 template <class... Args>
 std::string translated(const char *translation, const char *source, const Args &...args) {
-    const vellix_value values[sizeof...(Args) + 1] = {value_of(args)..., vellix_value{}};
+    const values_of<Args...> given(args...);
     std::string text;
     std::string why;
-    if (translation != source && translation && format_values(text, translation, values, sizeof...(Args), why)) {
+    if (translation != source && translation && format_values(text, translation, given.values, sizeof...(Args), why)) {
         return text;
     }
-    if (!format_values(text, source, values, sizeof...(Args), why)) throw format_error(why);
+    if (!format_values(text, source, given.values, sizeof...(Args), why)) throw format_error(why);
     return text;
 }
 
@@ -118,10 +128,10 @@ std::string translated(const char *translation, const char *source, const Args &
 // skipped); std::bad_alloc when memory runs out.
 template <class... Args>
 std::string format(const char *format, const Args &...args) {
-    const vellix_value values[sizeof...(Args) + 1] = {detail::value_of(args)..., vellix_value{}};
+    const detail::values_of<Args...> given(args...);
     std::string text;
     std::string why;
-    if (!detail::format_values(text, format, values, sizeof...(Args), why)) throw format_error(why);
+    if (!detail::format_values(text, format, given.values, sizeof...(Args), why)) throw format_error(why);
     return text;
 }
 
