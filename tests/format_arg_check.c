@@ -13,6 +13,17 @@ void show(const i18n *catalog, const vellix_index *index, unsigned long n) {
     printf(vellix_index_get(index, "name", "%s\n"), "name");
     printf(vellix_index_nget(index, "files", n, "%lu file\n", "%lu files\n"), n);
     printf(vellix_get(catalog, "plain", "no conversion\n"));
+    vellix_printf(vellix_getf(catalog, "saved", "%s: %lu KB\n"), "notes", n);
+    vellix_printf(vellix_ngetf(catalog, "files", n, "one file\n", "%lu files\n"), n);
+    vellix_fprintf(stderr, "%2$s %1$d\n", 3, "files");
+#elif defined(FORMAT_CASE_mismatch_getf)
+    vellix_printf(vellix_getf(catalog, "saved", "%s: %lu KB\n"), n, "notes");
+    (void)index;
+#elif defined(FORMAT_CASE_mismatch_snprintf)
+    char buffer[32];
+    vellix_snprintf(buffer, sizeof buffer, "%lu files", "three");
+    (void)index;
+    (void)catalog;
 #elif defined(FORMAT_CASE_mismatch_get)
     printf(vellix_get(catalog, "files", "%d files\n"), "three");
     (void)index;
