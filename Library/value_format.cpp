@@ -34,17 +34,34 @@ std::size_t integer_size(ArgumentType type) {
     }
 }
 
-// Whether an integer of `size` bytes is what a conversion of `wanted` bytes reads: the same size,
-// or a smaller one that C promotes to int anyway.
-bool integer_fits(std::size_t size, std::size_t wanted) {
-    return size == wanted || (wanted <= sizeof(int) && size < wanted);
+// The C type (as vellix_value's rank counts them) a conversion of an integer reads; 0 for the
+// typedef'd ones (%zu, %jd, %td), whose type differs between platforms.
+int integer_rank(ArgumentType type) {
+    switch (type) {
+    case ArgumentType::signed_char: case ArgumentType::unsigned_char: return 1;
+    case ArgumentType::signed_short: case ArgumentType::unsigned_short: return 2;
+    case ArgumentType::signed_int: case ArgumentType::unsigned_int: return 3;
+    case ArgumentType::signed_long: case ArgumentType::unsigned_long: return 4;
+    case ArgumentType::signed_long_long: case ArgumentType::unsigned_long_long: return 5;
+    default: return 0;
+    }
+}
+
+// Whether an integer value is what a conversion reads: the same C type (so %ld takes no int even
+// where the two are one size, and a program that runs clean on one platform does on the others),
+// or a smaller one that C promotes to int anyway; by size for typedef'd types.
+bool integer_fits(const vellix_value &value, ArgumentType type) {
+    const std::size_t wanted = integer_size(type);
+    const int rank = integer_rank(type);
+    if (rank == 0 || value.rank == 0) return value.size == wanted || (wanted <= sizeof(int) && value.size < wanted);
+    return value.rank == rank || (rank <= 3 && value.rank < rank);
 }
 
 bool fits(ArgumentType type, const vellix_value &value) {
     const bool is_signed = type >= ArgumentType::signed_char && type <= ArgumentType::signed_ptrdiff;
     const bool is_unsigned = type >= ArgumentType::unsigned_char && type <= ArgumentType::unsigned_ptrdiff;
-    if (is_signed) return value.kind == VELLIX_VALUE_SIGNED && integer_fits(value.size, integer_size(type));
-    if (is_unsigned) return value.kind == VELLIX_VALUE_UNSIGNED && integer_fits(value.size, integer_size(type));
+    if (is_signed) return value.kind == VELLIX_VALUE_SIGNED && integer_fits(value, type);
+    if (is_unsigned) return value.kind == VELLIX_VALUE_UNSIGNED && integer_fits(value, type);
     switch (type) {
     case ArgumentType::character:
         return value.kind == VELLIX_VALUE_CHAR ||
@@ -60,8 +77,13 @@ bool fits(ArgumentType type, const vellix_value &value) {
 
 std::string described(const vellix_value &value) {
     switch (value.kind) {
-    case VELLIX_VALUE_SIGNED: return "a signed integer of " + std::to_string(value.size) + " bytes";
-    case VELLIX_VALUE_UNSIGNED: return "an unsigned integer of " + std::to_string(value.size) + " bytes";
+    case VELLIX_VALUE_SIGNED: case VELLIX_VALUE_UNSIGNED: {
+        static const char *const names[] = {"char", "short", "int", "long", "long long"};
+        const std::string sign = value.kind == VELLIX_VALUE_SIGNED ? "signed " : "unsigned ";
+        const std::string article = value.kind == VELLIX_VALUE_SIGNED ? "a " : "an ";
+        if (value.rank >= 1 && value.rank <= 5) return article + sign + names[value.rank - 1];
+        return article + sign + "integer of " + std::to_string(value.size) + " bytes";
+    }
     case VELLIX_VALUE_CHAR: return "a char";
     case VELLIX_VALUE_DOUBLE: return "a double";
     case VELLIX_VALUE_LONG_DOUBLE: return "a long double";

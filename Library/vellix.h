@@ -130,6 +130,9 @@ enum {
 };
 typedef struct vellix_value {
     int kind;
+    /* For integers, the C type: 1 char, 2 short, 3 int, 4 long, 5 long long; 0 for another (a
+       typedef'd or extended type), which is then judged by size alone. */
+    int rank;
     size_t size;
     union {
         long long integer;
@@ -143,7 +146,8 @@ typedef struct vellix_value {
 
 /* vellix_snprintf with `count` typed values in place of a va_list: value i is argument i + 1.
    Each conversion must fit the value it reads: %d and %i a signed integer, %u %o %x %X an
-   unsigned one, of the conversion's size (or, up to int, a smaller one: C promotes it); %c a char
+   unsigned one, of the conversion's C type (%ld a long, even where int is as large; up to int a
+   smaller type too, which C promotes; %zu, %jd and %td, and values of rank 0, by size); %c a char
    or an integer up to int; '*' a signed integer up to int; %f and the others a double (%Lf a long
    double); %s a string; %p a pointer or a string. Values beyond what the format reads are
    ignored. Returns what vellix_snprintf returns; -1 (an empty `buffer` when `size` > 0) for a

@@ -34,6 +34,17 @@ namespace detail {
 template <class>
 inline constexpr bool unsupported = false;
 
+// An integer type's C type as vellix_value counts it; 0 for the others (wchar_t, char32_t...).
+template <class Signed>
+constexpr int rank_of() {
+    if constexpr (std::is_same_v<Signed, signed char>) return 1;
+    if constexpr (std::is_same_v<Signed, short>) return 2;
+    if constexpr (std::is_same_v<Signed, int>) return 3;
+    if constexpr (std::is_same_v<Signed, long>) return 4;
+    if constexpr (std::is_same_v<Signed, long long>) return 5;
+    return 0;
+}
+
 // What vellix_format_values needs to know of one argument: its kind, its size, its value. Filled
 // in place: a union holding a long double passed by value draws an ABI note from GCC.
 template <class T>
@@ -47,10 +58,12 @@ void value_of(const T &argument, vellix_value &value) {
         value.as.integer = static_cast<unsigned char>(argument);
     } else if constexpr (std::is_integral_v<Type> && std::is_signed_v<Type>) {
         value.kind = VELLIX_VALUE_SIGNED;
+        value.rank = rank_of<Type>();
         value.size = sizeof(Type);
         value.as.integer = static_cast<long long>(argument);
     } else if constexpr (std::is_integral_v<Type>) {
         value.kind = VELLIX_VALUE_UNSIGNED;
+        value.rank = rank_of<std::make_signed_t<Type>>();
         value.size = sizeof(Type);
         value.as.uinteger = static_cast<unsigned long long>(argument);
     } else if constexpr (std::is_same_v<Type, float> || std::is_same_v<Type, double>) {
