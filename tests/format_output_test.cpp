@@ -149,6 +149,20 @@ TEST(FormatOutput, AgreesWithGlibcOnRandomFormats) {
         if (size < sizeof given) {
             ASSERT_EQ(given[size], '#') << format;  // nothing past the size
         }
+        // The same format made one printf could misread is refused, with nothing written.
+        static const char *const faults[] = {"%n", "%hhn", "%", "%y", "%1$d", "%d", "%10$d", "%1$s"};
+        std::string faulty = format;
+        const std::string fault = faults[random() % std::size(faults)];
+        const bool mixes = fault.find('$') != std::string::npos ? !positional : positional;
+        if (fault == "%1$s" || fault == "%10$d") {
+            if (!positional) continue;  // read two ways, or a gap: only among numbered arguments
+        } else if ((fault == "%1$d" || fault == "%d") && !mixes) {
+            continue;
+        }
+        faulty.insert(random() % 2 || fault == "%" ? faulty.size() : 0, fault);  // a '%' before one would be "%%"
+        std::memset(given, '#', sizeof given);
+        ASSERT_EQ(vellix_snprintf(given, sizeof given, faulty.c_str(), i, s, d, l, ll, p, c, z), -1) << faulty;
+        ASSERT_EQ(given[0], '\0') << faulty;
     }
 }
 
