@@ -1,5 +1,6 @@
 // vellix_snprintf and vellix_fprintf: positional arguments everywhere, glibc's output byte for byte,
 // and nothing written for a format printf could misread.
+#include "test_support.h"
 #include "vellix.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +118,7 @@ TEST(FormatOutput, AgreesWithGlibcOnRandomFormats) {
     const unsigned long longs[] = {0, 1, 4294967296ul, 18446744073709551615ul};
     const long long long_longs[] = {0, -1, 9223372036854775807ll, -9223372036854775807ll - 1};
     void *const pointers[] = {nullptr, reinterpret_cast<void *>(0x10), reinterpret_cast<void *>(0x7fffdeadbeef)};
-    const size_t sizes[] = {0, 12, static_cast<size_t>(-1)};
+    const size_t sizes[] = {0, 12, static_cast<size_t>(-1), static_cast<size_t>(1) << 32};
     for (int round = 0; round < 30000; ++round) {
         const bool positional = round % 3 == 0;
         std::string format = random() % 2 ? "text " : "";
@@ -210,6 +211,13 @@ TEST(FormatOutput, PrintsToAStreamOrNothing) {
     std::fclose(file);
     EXPECT_EQ(written, "Dateien: 3\n" + std::string(3000, 'x'));
     EXPECT_EQ(vellix_fprintf(nullptr, "%s", "x"), -1);
+    // A stream that cannot be written: the failure is reported, not the length.
+    const vellix_test::TempDir directory;
+    vellix_test::write_file(directory.file("read-only"), "x");
+    std::FILE *read_only = std::fopen(directory.file("read-only").c_str(), "rb");
+    ASSERT_NE(read_only, nullptr);
+    EXPECT_EQ(vellix_fprintf(read_only, "%s", "text"), -1);
+    std::fclose(read_only);
 }
 
 }  // namespace
