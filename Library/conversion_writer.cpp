@@ -35,6 +35,7 @@ struct Output {
         length += count;
     }
     void fill(char c, std::size_t count) {
+        if (count == 0) return;  // most fields need no padding: no call at all
         if (length < size) std::memset(buffer + length, c, count < size - length ? count : size - length);
         length += count;
     }

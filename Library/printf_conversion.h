@@ -58,8 +58,12 @@ public:
     ArgumentType first_type(std::size_t position) const;  // the type first read there, conflicting or not
     // A second, different type makes the position conflicting.
     void use(std::size_t position, ArgumentType type) {
-        if (position <= count_ && count_ <= small_.size() && small_[position - 1] == static_cast<unsigned char>(type)) return;
-        use_slowly(position, type);
+        // The common cases inline: the next argument in turn, or one read again as the same type.
+        if (position == count_ + 1 && position <= small_.size()) {
+            small_[count_++] = static_cast<unsigned char>(type);
+        } else if (position > count_ || count_ > small_.size() || small_[position - 1] != static_cast<unsigned char>(type)) {
+            use_slowly(position, type);
+        }
     }
     std::size_t first_unused() const;                      // 0 when every position is used
     // Whether some argument is read as two types that va_arg reads differently ("%1$s %1$d"),
