@@ -44,20 +44,37 @@ std::string revision_date() {
 
 }  // namespace
 
-// init --locale=LL[_CC] [-o OUTPUT] TEMPLATE
+// init --locale=LL[_CC] [--plural-forms=RULE] [-o OUTPUT] TEMPLATE
 int run_init(const Messages &messages, const Arguments &words) {
-    std::string locale, output;
+    std::string locale, output, given_rule;
     CommandLine line;
-    if (!read_command_line(messages, "init", words, {{'l', "locale", "a LL[_CC]"}, {'o', "output", "an OUTPUT"}}, line)) {
+    if (!read_command_line(messages, "init", words,
+                           {{'l', "locale", "a LL[_CC]"}, {'o', "output", "an OUTPUT"}, {'\0', "plural-forms", "a RULE"}}, line)) {
         return status_trouble;
     }
     for (const GivenOption &option : line.options) {
         if (option.is("locale")) locale = option.value;
         if (option.is("output")) output = option.value;
+        if (option.is("plural-forms")) given_rule = option.value;
     }
     if (locale.empty()) return messages.usage_error("init: no --locale=LL[_CC] given");
     if (line.operands.empty()) return messages.usage_error("init: no TEMPLATE given");
     if (line.operands.size() > 1) return messages.usage_error("init: give exactly one TEMPLATE");
+    // The rule: the one given, for any language, else the language's known one.
+    const char *rule = given_rule.empty() ? plural_forms_for(locale) : given_rule.c_str();
+    if (!given_rule.empty()) {
+        PluralRule checked;
+        std::string problem;
+        if (!checked.parse(given_rule, problem)) return messages.usage_error("init: --plural-forms does not parse: " + problem);
+        if (checked.plural_count() > max_plural_forms) return messages.usage_error("init: " + too_many_forms(checked.plural_count()));
+    }
+    if (!rule) {
+        messages.trouble("no plural rule is known for the language of '" + locale +
+                         "' (neither GNU msginit's nor the Unicode CLDR's); nothing is written. Give one with "
+                         "--plural-forms='nplurals=N; plural=EXPRESSION;', for instance --plural-forms='nplurals=2; "
+                         "plural=(n != 1);' for a language with one form for 1 and one for every other number");
+        return status_findings;
+    }
     const std::string &template_path = line.operands[0];
     if (output.empty()) output = locale + ".po";
     // A translation holds a translator's work: init never replaces one (checked first for a quick
@@ -80,7 +97,6 @@ int run_init(const Messages &messages, const Arguments &words) {
     }
     if (keyless != 0) return status_findings;
 
-    const char *rule = plural_forms_for(locale);
     std::string header = file.header_text();
     // The fields msgfmt --check asks of a translation's header, where the template lacks them.
     const std::pair<const char *, std::string> expected[] = {
@@ -92,7 +108,7 @@ int run_init(const Messages &messages, const Arguments &words) {
     header = with_header_field(header, "Language", locale);
     // A template in another charset keeps it (the translation is written in it); any other is UTF-8.
     if (file.charset.empty()) header = with_header_field(header, "Content-Type", "text/plain; charset=UTF-8");
-    if (rule) header = with_header_field(header, "Plural-Forms", rule);
+    header = with_header_field(header, "Plural-Forms", rule);
     file.header.has_context = false;
     file.header.id.clear();
     file.header.has_plural = false;
@@ -102,7 +118,7 @@ int run_init(const Messages &messages, const Arguments &words) {
 
     std::string ignored;
     PluralRule parsed;
-    if (rule) parsed.parse(rule, ignored);
+    parsed.parse(rule, ignored);
     for (PoMessage &entry : file.entries) {
         entry.translations.assign(entry.has_plural ? parsed.plural_count() : 1, std::string());
     }
@@ -115,12 +131,6 @@ int run_init(const Messages &messages, const Arguments &words) {
     case Creation::exists: return exists();
     case Creation::failed:
         return messages.cannot_write(output, write_failure_reason(errno));
-    }
-    if (!rule) {
-        messages.trouble("no plural rule is known for the language of '" + locale + "': " + output +
-                         " is written without one; add a line \"Plural-Forms: nplurals=N; plural=EXPRESSION;\" to its header "
-                         "by hand");
-        return status_findings;
     }
     return status_clean;
 }

@@ -69,10 +69,11 @@ const Command commands[] = {
      "      text. Exit status: 1 when a key is used with two texts, or when no FILE holds a call\n"
      "      with a literal key (nothing is written: give your wrappers' names with --keyword).\n"},
     {"init", vellix::run_init,
-     "  init -l|--locale=LL[_CC] [-o OUTPUT] TEMPLATE\n"
+     "  init -l|--locale=LL[_CC] [--plural-forms=RULE] [-o OUTPUT] TEMPLATE\n"
      "      Starts a translation (OUTPUT, LL[_CC].po by default, never replaced) from a template:\n"
-     "      empty translations, the header's Language and the language's Plural-Forms. Exit\n"
-     "      status: 1 when OUTPUT exists, the language has no known rule, or an entry lacks its key.\n"},
+     "      empty translations, the header's Language and the language's Plural-Forms (GNU msginit's,\n"
+     "      else the Unicode CLDR's; RULE for any language). Exit status: 1 when OUTPUT exists, the\n"
+     "      language has no known rule and none is given (nothing is written), or an entry lacks its key.\n"},
     {"merge", vellix::run_merge,
      "  merge [-o OUTPUT | -U] TRANSLATION TEMPLATE\n"
      "  merge [--force] [--no-memory] ...\n"
