@@ -3,6 +3,7 @@
 // differ; with --complete, every untranslated or fuzzy entry of a PO file fails the check.
 #include "commands.h"
 #include "option_reader.h"
+#include "plural_rule_check.h"
 #include "po_catalog.h"
 #include "source_check.h"
 #include "text_escape.h"
@@ -66,9 +67,13 @@ bool read_keys(const Messages &messages, const std::string &path, SourceKeys &ke
 }
 
 // A PO file: its own findings, then the keys it lacks or adds against the reference.
-void check_po(const SourceFile &file, const SourceKeys *reference, bool complete, FindingSink &findings) {
+void check_po(const std::string &path, const SourceFile &file, const SourceKeys *reference, bool complete,
+              FindingSink &findings) {
     PoCheckSink sink{&findings, complete};
-    read_po_catalog(file.bytes.get(), file.size, PoOptions{}, sink);
+    PoOptions options;
+    options.check_plural_rule = true;
+    options.file_language = language_of_po_name(path);
+    read_po_catalog(file.bytes.get(), file.size, options, sink);
     if (!reference) return;
     for (const std::string &key : sink.keys.keys) {
         if (reference->first_definitions.count(key)) continue;
@@ -114,7 +119,7 @@ int run_check(const Messages &messages, const Arguments &words) {
         // Each finding is printed as soon as it is found.
         FindingPrinter printer{stdout, path, request.reference_path};
         if (is_po_path(path)) {
-            check_po(file, against, request.complete, printer);
+            check_po(path, file, against, request.complete, printer);
         } else {
             check_source(file.bytes.get(), file.size, against, printer);
         }

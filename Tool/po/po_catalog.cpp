@@ -6,6 +6,7 @@
 #include "first_definitions.h"
 #include "header_fields.h"
 #include "plural_rule.h"
+#include "plural_rule_check.h"
 #include "plural_table.h"
 #include "po_format_check.h"
 #include "po_reader.h"
@@ -186,8 +187,17 @@ private:
                 rule_failed_ = true;
             }
             few_numbers_ = forms_serving_few_numbers(rule_);
+            if (options_.check_plural_rule && unread_rule_.empty() && !rule_failed_) check_rule(message.line);
         }
         if (!converted_from_.empty()) declared_utf8_ = true;  // its bytes are UTF-8 now
+    }
+
+    // The header's rule against its language's, and forms that no number reaches: warnings.
+    void check_rule(std::uint64_t line) {
+        const std::string language = language_.empty() ? options_.file_language : language_;
+        const std::string differs = language.empty() ? std::string() : differs_from_known_rule(rule_, language, plural_forms_for(language));
+        if (!differs.empty()) report(warning_at(line, differs));
+        for (const std::string &unreached : unreached_forms(rule_)) report(warning_at(line, unreached));
     }
 
     // As many translations as the rule has forms, else an error that names the header line to fix

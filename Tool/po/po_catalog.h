@@ -20,6 +20,10 @@ struct PoOptions {
     bool keep_charset = false;  // copy the bytes of a file in another charset unchanged
     // The platform whose <inttypes.h> the %<PRI...> of c-format entries are expanded for.
     IntTypesTarget target = host_inttypes_target();
+    // Warn where the header's Plural-Forms differs from the rule of its Language (else of
+    // `file_language`, the language the file's name gives) or leaves a form unreached.
+    bool check_plural_rule = false;
+    std::string file_language;
 };
 
 // Receives the catalog's entries and the findings, in file order.

@@ -1,0 +1,74 @@
+#include "plural_rule_check.h"
+
+#include <algorithm>
+
+namespace vellix {
+
+const std::vector<unsigned long> &plural_check_numbers() {
+    static const std::vector<unsigned long> numbers = [] {
+        std::vector<unsigned long> all;
+        for (unsigned long n = 0; n <= 10000; ++n) all.push_back(n);
+        for (const unsigned long large : {100000ul, 1000000ul, 1000001ul, 2000000ul, 10000000ul, 100000000ul, 1000000000ul,
+                                          2000000000ul, 4294967295ul}) {
+            all.push_back(large);
+        }
+        return all;
+    }();
+    return numbers;
+}
+
+std::string language_of_po_name(std::string_view path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string_view name = path.substr(slash == std::string_view::npos ? 0 : slash + 1);
+    if (name.size() < 4 || name.substr(name.size() - 3) != ".po") return "";
+    name.remove_suffix(3);
+    const std::string_view code = name.substr(0, name.find('@'));
+    const std::size_t underscore = code.find('_');
+    const std::string_view language = code.substr(0, underscore);
+    const auto all_of = [](std::string_view text, char first, char last) {
+        return !text.empty() && std::all_of(text.begin(), text.end(), [=](char c) { return c >= first && c <= last; });
+    };
+    if (language.size() < 2 || language.size() > 3 || !all_of(language, 'a', 'z')) return "";
+    if (underscore != std::string_view::npos) {
+        const std::string_view country = code.substr(underscore + 1);
+        if (country.size() != 2 || !all_of(country, 'A', 'Z')) return "";
+    }
+    return std::string(name);
+}
+
+std::string differs_from_known_rule(const PluralRule &file_rule, const std::string &language, const char *known) {
+    PluralRule rule;
+    std::string problem;
+    if (!known || !rule.parse(known, problem)) return "";
+    for (const unsigned long n : plural_check_numbers()) {
+        const unsigned long theirs = file_rule.form(n), ours = rule.form(n);
+        if (theirs == ours) continue;
+        return "the header's Plural-Forms is not the rule for " + language + ": for n = " + std::to_string(n) +
+               " it picks form " + std::to_string(theirs) + ", the rule picks form " + std::to_string(ours) +
+               "; use \"Plural-Forms: " + known + "\\n\" (vellix plural-forms renumbers the entries' forms)";
+    }
+    if (file_rule.plural_count() != rule.plural_count()) {
+        return "the header's Plural-Forms has nplurals=" + std::to_string(file_rule.plural_count()) + ", the rule for " +
+               language + " " + std::to_string(rule.plural_count()) + "; use \"Plural-Forms: " + known + "\\n\"";
+    }
+    return "";
+}
+
+std::vector<std::string> unreached_forms(const PluralRule &rule) {
+    const unsigned long count = rule.plural_count();
+    if (count > 1000) return {};  // refused elsewhere: too many forms
+    std::vector<bool> reached(count, false);
+    for (const unsigned long n : plural_check_numbers()) {
+        const unsigned long form = rule.form(n);
+        if (form < count) reached[form] = true;
+    }
+    std::vector<std::string> unreached;
+    for (unsigned long form = 0; form < count; ++form) {
+        if (reached[form]) continue;
+        unreached.push_back("form " + std::to_string(form) + " of the header's Plural-Forms is picked for no n from 0 to "
+                            "10000 nor any large one tried: every msgstr[" + std::to_string(form) + "] is never shown");
+    }
+    return unreached;
+}
+
+}  // namespace vellix

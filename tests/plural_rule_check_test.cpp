@@ -1,0 +1,115 @@
+// A PO file's plural rule held against its language's: the functions by table, and `vellix check`
+// on files whose rule is swapped, foreign, or the language's own.
+#include "plural_rule_check.h"
+#include "plural_table.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using vellix_test::run_tool;
+using vellix_test::TempDir;
+
+TEST(PluralRuleCheck, TheLanguageOfAFileName) {
+    const struct {
+        const char *path, *language;
+    } rows[] = {{"po/de.po", "de"}, {"pt_BR.po", "pt_BR"}, {"C:\\po\\sr@latin.po", "sr@latin"}, {"fil.po", "fil"},
+                {"gettext.po", ""}, {"de.pot", ""},        {"pt_br.po", ""},                  {"de_DE.UTF-8.po", ""},
+                {".po", ""},        {"x.po", ""}};
+    for (const auto &row : rows) EXPECT_EQ(vellix::language_of_po_name(row.path), row.language) << row.path;
+}
+
+vellix::PluralRule rule_of(const char *text) {
+    vellix::PluralRule rule;
+    std::string problem;
+    EXPECT_TRUE(rule.parse(text, problem)) << problem;
+    return rule;
+}
+
+TEST(PluralRuleCheck, DifferencesFromTheLanguagesRule) {
+    const struct {
+        const char *language, *file_rule, *said;  // "" when nothing is said
+    } rows[] = {
+        {"pl", "nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);", ""},
+        // The same numbers to the same forms, written otherwise: nothing to say.
+        {"pl", "nplurals=3; plural=n==1 ? 0 : (n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20)) ? 1 : 2;", ""},
+        {"pl", "nplurals=2; plural=(n != 1);", "for n = 0 it picks form 1, the rule picks form 2"},
+        // Forms 1 and 2 swapped: first seen at 2.
+        {"pl", "nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 2 : 1);",
+         "for n = 0 it picks form 1, the rule picks form 2"},
+        {"ru", "nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);", ""},
+        {"de", "nplurals=2; plural=(n > 1);", "for n = 0 it picks form 0, the rule picks form 1"},
+        {"ja", "nplurals=1; plural=0;", ""},
+        {"ja", "nplurals=2; plural=0;", "has nplurals=2, the rule for ja 1"},
+        {"cy", "nplurals=2; plural=(n != 1);", "for n = 0 it picks form 1, the rule picks form 0"},
+        {"fr", "nplurals=3; plural=(n<=1 ? 0 : n!=0 && n%1000000==0 ? 1 : 2);", "for n = 2 it picks form 2, the rule picks form 1"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.language) + ": " + row.file_rule);
+        const std::string said =
+            vellix::differs_from_known_rule(rule_of(row.file_rule), row.language, vellix::plural_forms_for(row.language));
+        if (*row.said == '\0') {
+            EXPECT_EQ(said, "");
+        } else {
+            EXPECT_NE(said.find(row.said), std::string::npos) << said;
+            EXPECT_NE(said.find(std::string("use \"Plural-Forms: ") + vellix::plural_forms_for(row.language)), std::string::npos);
+        }
+    }
+    EXPECT_EQ(vellix::differs_from_known_rule(rule_of("nplurals=2; plural=(n != 1);"), "tlh", nullptr), "");
+}
+
+TEST(PluralRuleCheck, FormsNoNumberReaches) {
+    const struct {
+        const char *rule;
+        std::vector<unsigned> unreached;
+    } rows[] = {
+        {"nplurals=2; plural=(n != 1);", {}},
+        {"nplurals=3; plural=(n != 1);", {2}},
+        {"nplurals=3; plural=(n==1 ? 0 : 2);", {1}},
+        {"nplurals=4; plural=(n > 4000000000 ? 3 : n > 1);", {2}},  // 4294967295 is tried: form 3 is reached
+        {"nplurals=2; plural=(n%1000000==0 && n ? 1 : 0);", {}},     // only by millions
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.rule);
+        const std::vector<std::string> said = vellix::unreached_forms(rule_of(row.rule));
+        ASSERT_EQ(said.size(), row.unreached.size());
+        for (std::size_t i = 0; i < said.size(); ++i) {
+            EXPECT_EQ(said[i].rfind("form " + std::to_string(row.unreached[i]) + " of", 0), 0u) << said[i];
+        }
+    }
+}
+
+TEST(PluralRuleCheck, CheckWarnsOnASwappedOrForeignRuleOnly) {
+    TempDir dir;
+    const auto po = [](const std::string &language, const std::string &rule) {
+        return "msgid \"\"\nmsgstr \"\"\n\"Language: " + language + "\\n\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+               "\"Plural-Forms: " + rule + "\\n\"\n\nmsgctxt \"f\"\nmsgid \"one file\"\nmsgid_plural \"files\"\nmsgstr[0] \"a\"\n"
+               "msgstr[1] \"b\"\nmsgstr[2] \"c\"\n";
+    };
+    const std::string polish = vellix::plural_forms_for("pl");
+    const struct {
+        const char *name;
+        std::string text;
+        bool warned;
+    } rows[] = {
+        {"pl.po", po("pl", polish), false},
+        {"known.po", po("pl", polish), false},
+        {"swapped.po", po("pl", "nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 2 : 1);"), true},
+        {"foreign.po", po("pl", "nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);"), true},
+        {"uk.po", po("", "nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);"), true},  // by its name
+        {"nolanguage.po", po("", polish), false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        vellix_test::write_file(dir.file(row.name), row.text);
+        const vellix_test::RunResult run = run_tool({"check", dir.file(row.name)});
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_EQ(run.out.find("is not the rule for") != std::string::npos, row.warned) << run.out;
+    }
+}
+
+}  // namespace
