@@ -201,6 +201,31 @@ TEST(Merge, RefusesARuleWithTooManyForms) {
     }
 }
 
+// The translation keeps its rule; a template whose rule is not the language's is said once.
+TEST(Merge, SaysWhenTheTemplatesRuleIsNotTheLanguages) {
+    const std::string plural_entry = "\nmsgctxt \"n\"\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"\"\nmsgstr[1] \"\"\n";
+    const struct {
+        const char *template_rule;  // "" for none
+        bool said;
+    } rows[] = {{"", false}, {"nplurals=2; plural=(n != 1);", false}, {"nplurals=2; plural=(n > 1);", true},
+                {"nplurals=1; plural=0;", true}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.template_rule);
+        TempDir dir;
+        write_file(dir.file("de.po"), translation_header + entry("a", "Apple", "Apfel") + entry("b", "Pear", "Birne"));
+        const std::string rule_line = *row.template_rule ? std::string("\"Plural-Forms: ") + row.template_rule + "\\n\"\n" : "";
+        write_file(dir.file("app.pot"), template_header + rule_line + entry("a", "Apple", "") + entry("b", "Pear", "") + plural_entry);
+        const RunResult run = run_tool({"merge", "-o", dir.file("out.po"), dir.file("de.po"), dir.file("app.pot")});
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::size_t said = run.err.find("warning: the template's Plural-Forms is not the rule for de");
+        EXPECT_EQ(said != std::string::npos, row.said) << run.err;
+        if (row.said) {
+            EXPECT_EQ(run.err.find("warning:", said + 1), std::string::npos) << "said once";
+        }
+        EXPECT_NE(text_of(dir.file("out.po")).find("Plural-Forms: nplurals=2; plural=(n != 1);"), std::string::npos);
+    }
+}
+
 // An obsolete entry with a slip is an error at its line, as any other entry: -U never drops it.
 TEST(Merge, AnObsoleteEntryThatDoesNotParseIsAnError) {
     TempDir dir;

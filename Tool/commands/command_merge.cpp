@@ -7,6 +7,9 @@
 #include "commands.h"
 #include "option_reader.h"
 #include "plural_rule.h"
+#include "finding_printer.h"
+#include "header_fields.h"
+#include "plural_rule_check.h"
 #include "plural_table.h"
 #include "po_file.h"
 #include "text_escape.h"
@@ -109,6 +112,23 @@ struct MergeCounts {
     std::size_t translations_aside = 0;  // of those, put aside: obsolete, and taken by no new key
 };
 
+// The translation keeps its own rule; a template whose Plural-Forms is not the rule of the
+// translation's language (its Language, else its file name) is said once, on standard error.
+void warn_of_template_rule(const PoFile &translation, const PoFile &fresh, const std::vector<std::string> &paths) {
+    const std::string template_rule = header_field(fresh.header_text(), "Plural-Forms");
+    if (template_rule.empty()) return;
+    PluralRule rule;
+    std::string problem;
+    if (!rule.parse(template_rule, problem)) return;
+    std::string language = header_field(translation.header_text(), "Language");
+    if (language.empty()) language = language_of_po_name(paths[0]);
+    if (language.empty()) return;
+    const std::string differs = differs_from_known_rule(rule, language, plural_forms_for(language), "the template's");
+    if (differs.empty()) return;
+    FindingPrinter printer{stderr, paths[1]};
+    printer.finding(warning_at(fresh.header.line, differs + "; " + paths[0] + " keeps its own"));
+}
+
 }  // namespace
 
 // merge [-o OUTPUT | -U] [--force] [--no-memory] TRANSLATION TEMPLATE
@@ -160,6 +180,7 @@ int run_merge(const Messages &messages, const Arguments &words) {
         printer.finding(error_at(translation.header.line, too_many_forms(plural_count)));
         return status_findings;
     }
+    warn_of_template_rule(translation, fresh, paths);
     std::unordered_map<std::string, const PoMessage *, SeededHash> active, obsolete, in_template;
     for (const auto &[key, entry] : old_file.entries) active.emplace(key, entry);
     for (const auto &[key, entry] : old_file.obsolete) obsolete.emplace(key, entry);

@@ -36,19 +36,20 @@ std::string language_of_po_name(std::string_view path) {
     return std::string(name);
 }
 
-std::string differs_from_known_rule(const PluralRule &file_rule, const std::string &language, const char *known) {
+std::string differs_from_known_rule(const PluralRule &file_rule, const std::string &language, const char *known,
+                                    const std::string &whose) {
     PluralRule rule;
     std::string problem;
     if (!known || !rule.parse(known, problem)) return "";
     for (const unsigned long n : plural_check_numbers()) {
         const unsigned long theirs = file_rule.form(n), ours = rule.form(n);
         if (theirs == ours) continue;
-        return "the header's Plural-Forms is not the rule for " + language + ": for n = " + std::to_string(n) +
+        return whose + " Plural-Forms is not the rule for " + language + ": for n = " + std::to_string(n) +
                " it picks form " + std::to_string(theirs) + ", the rule picks form " + std::to_string(ours) +
                "; use \"Plural-Forms: " + known + "\\n\" (vellix plural-forms renumbers the entries' forms)";
     }
     if (file_rule.plural_count() != rule.plural_count()) {
-        return "the header's Plural-Forms has nplurals=" + std::to_string(file_rule.plural_count()) + ", the rule for " +
+        return whose + " Plural-Forms has nplurals=" + std::to_string(file_rule.plural_count()) + ", the rule for " +
                language + " " + std::to_string(rule.plural_count()) + "; use \"Plural-Forms: " + known + "\\n\"";
     }
     return "";

@@ -21,8 +21,9 @@ const std::vector<unsigned long> &plural_check_numbers();
 std::string language_of_po_name(std::string_view path);
 
 // Why `file_rule` is not `language`'s known rule `known` ("" when the two pick the same form for every
-// number tried): the first such n, both forms and the rule to use.
-std::string differs_from_known_rule(const PluralRule &file_rule, const std::string &language, const char *known);
+// number tried): the first such n, both forms and the rule to use. `whose` names the rule's file.
+std::string differs_from_known_rule(const PluralRule &file_rule, const std::string &language, const char *known,
+                                    const std::string &whose = "the header's");
 
 // The forms of `rule` that no number tried reaches, each with why that matters.
 std::vector<std::string> unreached_forms(const PluralRule &rule);
