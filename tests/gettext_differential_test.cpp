@@ -190,6 +190,42 @@ TEST_F(GettextDifferential, AgreesOnUtf8Files) {
     }
 }
 
+// A Polish file written for a two-form rule, mended by `vellix plural-forms`: three forms whose
+// lookups agree with gettext's on the mended file compiled by msgfmt; and back to two forms, every
+// form still given.
+TEST_F(GettextDifferential, PluralFormsMendsAPolishFile) {
+    std::string two_forms = with_rule("nplurals=2; plural=(n != 1);");
+    two_forms.insert(two_forms.find("\"Plural-Forms"), "\"Language: pl\\n\"\n");
+    two_forms += "#, c-format\nmsgid \"%d file\"\nmsgid_plural \"%d files\"\nmsgstr[0] \"%d plik\"\nmsgstr[1] \"%d pliki\"\n\n"
+                 "msgid \"a dog\"\nmsgid_plural \"dogs\"\nmsgstr[0] \"pies\"\nmsgstr[1] \"psy\"\n\n"
+                 "msgid \"plain\"\nmsgstr \"zwykły\"\n";
+    write_file(dir.file("two.po"), two_forms);
+    const RunResult mended = run_tool({"plural-forms", "-o", dir.file("three.po"), dir.file("two.po")});
+    ASSERT_EQ(mended.status, 0) << mended.err;
+    const std::string three = vellix_test::text_of(dir.file("three.po"));
+    EXPECT_NE(three.find("nplurals=3;"), std::string::npos);
+    EXPECT_NE(three.find("msgstr[2] \"%d pliki\""), std::string::npos) << three;
+    EXPECT_EQ(three.find("fuzzy"), std::string::npos) << "every new form had one old form: no guess";
+    expect_same_as_gettext(dir, "vellixmended", three, "UTF-8", true);
+
+    const RunResult back = run_tool({"plural-forms", "--rule=nplurals=2; plural=(n != 1);", "-o", dir.file("back.po"), dir.file("three.po")});
+    ASSERT_EQ(back.status, 0) << back.err;
+    const std::string back_text = vellix_test::text_of(dir.file("back.po"));
+    struct Forms : vellix::PoSink {
+        std::size_t empty = 0, plural = 0;
+        void message(const vellix::PoMessage &message) override {
+            if (!message.has_plural) return;
+            ++plural;
+            EXPECT_EQ(message.translations.size(), 2u);
+            for (const std::string &form : message.translations) empty += form.empty();
+        }
+        void syntax_error(std::uint64_t, const std::string &text) override { ADD_FAILURE() << text; }
+    } forms;
+    vellix::read_po(back_text.data(), back_text.size(), forms);
+    EXPECT_EQ(forms.plural, 2u);
+    EXPECT_EQ(forms.empty, 0u) << back_text;
+}
+
 TEST_F(GettextDifferential, AgreesOnFilesInOtherCharsets) {
     // Texts each charset holds, as PO strings; the multibyte ones with characters whose second byte is 0x5C (a
     // backslash in ASCII: Shift_JIS 予 and 十, Big5 么 and 俞, GBK 乗), right before an escape.

@@ -1,5 +1,6 @@
 // A PO file's plural rule held against its language's: the functions by table, and `vellix check`
 // on files whose rule is swapped, foreign, or the language's own.
+#include "plural_renumbering.h"
 #include "plural_rule_check.h"
 #include "plural_table.h"
 #include "test_support.h"
@@ -81,6 +82,50 @@ TEST(PluralRuleCheck, FormsNoNumberReaches) {
             EXPECT_EQ(said[i].rfind("form " + std::to_string(row.unreached[i]) + " of", 0), 0u) << said[i];
         }
     }
+}
+
+TEST(PluralRenumbering, EachNewFormTakesTheOldFormOfItsNumbers) {
+    const char *polish = "nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);";
+    const struct {
+        const char *old_rule, *new_rule;
+        std::vector<unsigned long> old_forms;  // the source of each new form
+        std::vector<bool> certain;
+    } rows[] = {
+        {"nplurals=2; plural=(n != 1);", polish, {0, 1, 1}, {true, true, true}},
+        {polish, "nplurals=2; plural=(n != 1);", {0, 2}, {true, false}},  // 0 took form 2 first
+        {polish, polish, {0, 1, 2}, {true, true, true}},
+        {"nplurals=2; plural=(n > 1);", "nplurals=2; plural=(n != 1);", {0, 0}, {true, false}},  // 0 took form 0, 2 form 1
+        {"nplurals=1; plural=0;", "nplurals=3; plural=(n == 1 ? 0 : n == 2 ? 1 : 2);", {0, 0, 0}, {true, true, true}},
+        {"nplurals=2; plural=(n != 1);", "nplurals=3; plural=(n != 1);", {0, 1, 1}, {true, true, false}},  // form 2: no number
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.old_rule) + " -> " + row.new_rule);
+        const std::vector<vellix::FormSource> sources = vellix::form_sources(rule_of(row.old_rule), rule_of(row.new_rule));
+        ASSERT_EQ(sources.size(), row.old_forms.size());
+        for (std::size_t form = 0; form < sources.size(); ++form) {
+            EXPECT_EQ(sources[form].old_form, row.old_forms[form]) << form;
+            EXPECT_EQ(sources[form].certain, row.certain[form]) << form;
+            EXPECT_EQ(sources[form].numbers.empty(), row.certain[form]) << sources[form].numbers;
+        }
+    }
+    // An entry: its forms moved, a guess marked fuzzy and named; an untranslated one only resized.
+    const std::vector<vellix::FormSource> back = vellix::form_sources(rule_of(polish), rule_of("nplurals=2; plural=(n != 1);"));
+    vellix::PoMessage entry;
+    entry.has_plural = true;
+    entry.translations = {"plik", "pliki", "plików"};
+    entry.flags = {"c-format"};
+    EXPECT_TRUE(vellix::renumber_forms(entry, back));
+    EXPECT_EQ(entry.translations, (std::vector<std::string>{"plik", "plików"}));
+    EXPECT_EQ(entry.flags, (std::vector<std::string>{"fuzzy", "c-format"}));
+    ASSERT_EQ(entry.translator_comments.size(), 1u);
+    EXPECT_NE(entry.translator_comments[0].find("n = 2, 3, 4, 22, 23... took msgstr[1]; n = 0, 5, 6, 7, 8... took msgstr[2]"),
+              std::string::npos) << entry.translator_comments[0];
+    vellix::PoMessage untranslated;
+    untranslated.has_plural = true;
+    untranslated.translations = {"", "", ""};
+    EXPECT_FALSE(vellix::renumber_forms(untranslated, back));
+    EXPECT_EQ(untranslated.translations.size(), 2u);
+    EXPECT_TRUE(untranslated.flags.empty());
 }
 
 TEST(PluralRuleCheck, CheckWarnsOnASwappedOrForeignRuleOnly) {

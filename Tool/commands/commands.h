@@ -18,6 +18,7 @@ int run_export(const Messages &messages, const Arguments &arguments);
 int run_extract(const Messages &messages, const Arguments &arguments);
 int run_init(const Messages &messages, const Arguments &arguments);
 int run_merge(const Messages &messages, const Arguments &arguments);
+int run_plural_forms(const Messages &messages, const Arguments &arguments);
 
 // where --dir DIRECTORY NAME: the replay of vellix_open_dir; run_where calls it.
 int run_where_directory(const std::string &directory, const std::string &name);

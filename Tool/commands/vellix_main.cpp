@@ -84,6 +84,14 @@ const Command commands[] = {
      "      place. Prints the kept, fuzzy, new and obsolete counts on standard error. Exit status:\n"
      "      1 for syntax errors, an entry without the msgctxt that holds its key, or (unless\n"
      "      --force) a TEMPLATE without entries or one that would make most translations obsolete.\n"},
+    {"plural-forms", vellix::run_plural_forms,
+     "  plural-forms [--rule=RULE] [-o OUTPUT | -U] FILE.po\n"
+     "      Sets FILE's Plural-Forms to RULE (by default its language's known rule) and renumbers\n"
+     "      every plural entry's forms to it: new form k takes the old form of the numbers the new\n"
+     "      rule sends to k; where they took different old forms, or none reach k, the entry is\n"
+     "      marked fuzzy with a comment naming the numbers. Writes to standard output, OUTPUT, or\n"
+     "      FILE itself with -U (whole or not at all), in FILE's charset; says what moved on standard\n"
+     "      error. Exit status: 1 for syntax errors or a language without a known rule and no RULE.\n"},
     {"stats", vellix::run_stats,
      "  stats SOURCE|CATALOG...\n"
      "  stats --fail-under=PERCENT PO...\n"
