@@ -84,6 +84,29 @@ TEST(PluralRuleCheck, FormsNoNumberReaches) {
     }
 }
 
+TEST(PluralRuleCheck, TheCldrCategoriesOfAFilesForms) {
+    const struct {
+        const char *language, *rule;
+        std::vector<std::string> categories;
+    } rows[] = {
+        {"pl", "nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);", {"one", "few", "many"}},
+        {"es", "nplurals=2; plural=(n != 1);", {"one", "many/other"}},  // msginit's two forms for CLDR's three
+        {"de_AT", "nplurals=2; plural=(n != 1);", {"one", "other"}},
+        {"de", "nplurals=3; plural=(n != 1);", {"one", "other", ""}},    // form 2 takes no number
+        {"pl", "nplurals=2; plural=(n != 1);", {"one", "few/many"}},     // one form for two categories
+        {"de", "nplurals=2; plural=(n > 1);", {}},                       // 0 and 2 are "other" in two forms
+        {"tlh", "nplurals=2; plural=(n != 1);", {}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.language) + ": " + row.rule);
+        EXPECT_EQ(vellix::cldr_categories_of(rule_of(row.rule), row.language), row.categories);
+    }
+    TempDir dir;
+    vellix_test::write_file(dir.file("es.po"), "msgid \"\"\nmsgstr \"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n");
+    EXPECT_NE(run_tool({"stats", dir.file("es.po")}).out.find("es.po: plural forms 0 one, 1 many/other (CLDR, es)\n"),
+              std::string::npos);
+}
+
 TEST(PluralRenumbering, EachNewFormTakesTheOldFormOfItsNumbers) {
     const char *polish = "nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);";
     const struct {

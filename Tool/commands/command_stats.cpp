@@ -1,12 +1,16 @@
 // vellix stats [--fail-under=PERCENT] FILE...: the figures of each file, a source, a compiled
 // catalog or a PO file; with --fail-under, a PO file translated below PERCENT fails.
 #include "commands.h"
+#include "header_fields.h"
 #include "option_reader.h"
+#include "plural_rule.h"
+#include "plural_rule_check.h"
 #include "po_catalog.h"
 #include "text_escape.h"
 #include "source_parser.h"
 #include "seeded_hash.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -93,9 +97,30 @@ int stats_of_source(const Messages &messages, const std::string &path) {
 
 // Counts a PO file's entries; its findings are `check`'s business.
 struct PoCounter : PoCatalogSink {
-    void entry(std::string_view, std::string_view, std::uint64_t) override {}
+    void entry(std::string_view key, std::string_view value, std::uint64_t) override {
+        if (key.empty()) header = value;
+    }
     void finding(const Finding &) override {}
+    std::string header;
 };
+
+// "PATH: plural forms 0 one, 1 few, 2 many (CLDR, pl)": the CLDR categories of the file's forms,
+// when its rule keeps each of its language's categories to one form.
+void print_plural_categories(const std::string &path, const std::string &header) {
+    const std::string plural_forms = header_field(header, "Plural-Forms");
+    PluralRule rule;
+    std::string problem;
+    if (plural_forms.empty() || !rule.parse(plural_forms, problem)) return;
+    std::string language = header_field(header, "Language");
+    if (language.empty()) language = language_of_po_name(path);
+    const std::vector<std::string> categories = language.empty() ? std::vector<std::string>() : cldr_categories_of(rule, language);
+    if (categories.empty()) return;
+    std::string listed;
+    for (std::size_t form = 0; form < categories.size(); ++form) {
+        listed += (form ? ", " : "") + std::to_string(form) + " " + (categories[form].empty() ? "(none)" : categories[form]);
+    }
+    std::printf("%s: plural forms %s (CLDR, %s)\n", path.c_str(), listed.c_str(), language.c_str());
+}
 
 std::string share(std::size_t part, std::size_t whole) {
     return std::to_string(whole == 0 ? 0 : (part * 100 + whole / 2) / whole) + "%";
@@ -124,6 +149,7 @@ int stats_of_po(const Messages &messages, const std::string &path, int fail_unde
     options.keep_charset = true;  // counting needs no conversion
     const PoSummary summary = read_po_catalog(file.bytes.get(), file.size, options, counter);
     print_translation_state(path, summary);
+    print_plural_categories(path, counter.header);
     total.translated += summary.translated;
     total.fuzzy += summary.fuzzy;
     total.untranslated += summary.untranslated;

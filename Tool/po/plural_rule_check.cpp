@@ -1,5 +1,7 @@
 #include "plural_rule_check.h"
 
+#include "plural_table.h"
+
 #include <algorithm>
 
 namespace vellix {
@@ -53,6 +55,34 @@ std::string differs_from_known_rule(const PluralRule &file_rule, const std::stri
                language + " " + std::to_string(rule.plural_count()) + "; use \"Plural-Forms: " + known + "\\n\"";
     }
     return "";
+}
+
+std::vector<std::string> cldr_categories_of(const PluralRule &rule, const std::string &language) {
+    const CldrPluralRule *cldr = cldr_plural_rule_for(language);
+    PluralRule theirs;
+    std::string problem;
+    if (!cldr || !theirs.parse(cldr->plural_forms, problem) || rule.plural_count() > 1000) return {};
+    std::vector<std::string> names;
+    for (std::string_view all = cldr->categories; !all.empty();) {
+        const std::size_t space = std::min(all.find(' '), all.size());
+        names.emplace_back(all.substr(0, space));
+        all.remove_prefix(std::min(space + 1, all.size()));
+    }
+    // Each CLDR category must fall to one form of `rule`; a form may take several ("many/other").
+    std::vector<unsigned long> form_of_category(names.size(), rule.plural_count());
+    std::vector<std::string> categories(rule.plural_count());
+    for (const unsigned long n : plural_check_numbers()) {
+        const unsigned long category = theirs.form(n), form = rule.form(n);
+        if (category >= names.size() || form >= rule.plural_count()) return {};
+        if (form_of_category[category] == form) continue;
+        if (form_of_category[category] != rule.plural_count()) return {};
+        form_of_category[category] = form;
+    }
+    for (std::size_t category = 0; category < names.size(); ++category) {  // in CLDR's order
+        const unsigned long form = form_of_category[category];
+        if (form < categories.size()) categories[form] += (categories[form].empty() ? "" : "/") + names[category];
+    }
+    return categories;
 }
 
 std::vector<std::string> unreached_forms(const PluralRule &rule) {

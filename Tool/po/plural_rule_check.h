@@ -25,6 +25,11 @@ std::string language_of_po_name(std::string_view path);
 std::string differs_from_known_rule(const PluralRule &file_rule, const std::string &language, const char *known,
                                     const std::string &whose = "the header's");
 
+// The CLDR categories of each of `rule`'s forms ({"one", "few", "many"}; "many/other" for a form
+// that takes two) when every CLDR category of `language` falls to one form; empty otherwise (the
+// rule is not the language's, or CLDR does not know it). A form no number reaches has "".
+std::vector<std::string> cldr_categories_of(const PluralRule &rule, const std::string &language);
+
 // The forms of `rule` that no number tried reaches, each with why that matters.
 std::vector<std::string> unreached_forms(const PluralRule &rule);
 

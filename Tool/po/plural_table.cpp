@@ -68,11 +68,17 @@ KnownPluralRule known_plural_rule(std::string_view locale) {
         known.plural_forms = rule;
     } else if (const char *rule = msginit_find(language)) {
         known.plural_forms = rule;
-    } else if (const CldrPluralRule *cldr = cldr_find(code) ? cldr_find(code) : cldr_find(language)) {
+    } else if (const CldrPluralRule *cldr = cldr_plural_rule_for(code)) {
         known.plural_forms = cldr->plural_forms;
         known.categories = cldr->categories;
     }
     return known;
+}
+
+const CldrPluralRule *cldr_plural_rule_for(std::string_view locale) {
+    const std::string_view code = locale.substr(0, locale.find_first_of(".@"));
+    const CldrPluralRule *rule = cldr_find(code);
+    return rule ? rule : cldr_find(code.substr(0, code.find('_')));
 }
 
 const char *plural_forms_for(std::string_view locale) { return known_plural_rule(locale).plural_forms; }

@@ -41,6 +41,9 @@ struct KnownPluralRule {
 // when it gives one, else CLDR's for the code, else CLDR's for its language. No rule: null fields.
 KnownPluralRule known_plural_rule(std::string_view locale);
 
+// CLDR's rule for a locale code, else for its language; null when CLDR has neither.
+const CldrPluralRule *cldr_plural_rule_for(std::string_view locale);
+
 // The Plural-Forms value of known_plural_rule, or null for a language without a rule.
 const char *plural_forms_for(std::string_view locale);
 
