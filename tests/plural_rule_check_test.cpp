@@ -180,4 +180,31 @@ TEST(PluralRuleCheck, CheckWarnsOnASwappedOrForeignRuleOnly) {
     }
 }
 
+// The command on a file in another charset with an obsolete plural entry: all of it renumbered, the
+// charset kept, the file replaced in place, what moved said.
+TEST(PluralForms, MendsTheWholeFileInItsCharset) {
+    TempDir dir;
+    const std::string latin2_po =
+        "msgid \"\"\nmsgstr \"\"\n\"Language: pl\\n\"\n\"Content-Type: text/plain; charset=ISO-8859-2\\n\"\n"
+        "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n\n"
+        "msgid \"a file\"\nmsgid_plural \"files\"\nmsgstr[0] \"plik\"\nmsgstr[1] \"pliki\"\n\n"
+        "#~ msgid \"a dog\"\n#~ msgid_plural \"dogs\"\n#~ msgstr[0] \"pies\"\n#~ msgstr[1] \"ps\xf3w\"\n";  // "psów" in ISO-8859-2
+    vellix_test::write_file(dir.file("pl.po"), latin2_po);
+    const vellix_test::RunResult run = run_tool({"plural-forms", "-U", dir.file("pl.po")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("pl.po: nplurals=2 to nplurals=3; 2 plural entries renumbered, 0 marked fuzzy; msgstr[0] from "
+                           "msgstr[0], msgstr[1] from msgstr[1], msgstr[2] from msgstr[1]"),
+              std::string::npos) << run.err;
+    const std::string mended = vellix_test::text_of(dir.file("pl.po"));
+    EXPECT_NE(mended.find("msgstr[2] \"pliki\""), std::string::npos) << mended;
+    EXPECT_NE(mended.find("#~ msgstr[2] \"ps\xf3w\""), std::string::npos) << mended;  // the obsolete entry, in its charset
+    EXPECT_NE(mended.find("nplurals=3;"), std::string::npos);
+    // A language without a known rule and no --rule: nothing written.
+    vellix_test::write_file(dir.file("tlh.po"), "msgid \"\"\nmsgstr \"Language: tlh\\n\"\n");
+    const vellix_test::RunResult unknown = run_tool({"plural-forms", "-U", dir.file("tlh.po")});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("--rule="), std::string::npos) << unknown.err;
+    EXPECT_EQ(vellix_test::text_of(dir.file("tlh.po")), "msgid \"\"\nmsgstr \"Language: tlh\\n\"\n");
+}
+
 }  // namespace
