@@ -115,8 +115,6 @@ int take_star(Cursor &in) {
     return take_position(in);
 }
 
-}  // namespace
-
 // What va_arg reads for a type: its kind and, for integers after promotion, its size.
 int storage_of(ArgumentType type) {
     switch (type) {
@@ -135,6 +133,8 @@ int storage_of(ArgumentType type) {
     default: return 102;  // a pointer of some kind
     }
 }
+
+}  // namespace
 
 const char *argument_type_name(ArgumentType type) {
     static const char *const names[] = {

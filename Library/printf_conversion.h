@@ -109,9 +109,6 @@ struct PrintfOptions {
 bool read_printf_conversion(std::string_view text, std::size_t at, const PrintfOptions &options,
                             PrintfConversion &conversion);
 
-// What va_arg reads for a type: its kind and, for integers after promotion, its size.
-int storage_of(ArgumentType type);
-
 // Reads every conversion of `text`, giving each valid one in order to `each(conversion)` with its
 // arguments numbered. In the header so that vellix_snprintf's visitor is inlined into the loop.
 template <class Each>
