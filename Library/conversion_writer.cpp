@@ -156,7 +156,7 @@ bool put_double(Output &out, double value, char letter, const Field &field) {
 
 // The conversion rebuilt without positions, for the C library's snprintf; built in place, since
 // floating point conversions pass here on every call.
-struct PlainSpec {
+struct PlainConversion {
     char text[48];
 };
 
@@ -171,9 +171,9 @@ char *put_number(char *at, int number) {
     return at;
 }
 
-PlainSpec plain_spec(const Field &field, const char *length, char letter) {
-    PlainSpec spec;
-    char *at = spec.text;
+PlainConversion plain_conversion(const Field &field, const char *length, char letter) {
+    PlainConversion written;
+    char *at = written.text;
     *at++ = '%';
     static const struct { unsigned flag; char c; } flags[] = {
         {flag_minus, '-'}, {flag_plus, '+'}, {flag_space, ' '}, {flag_hash, '#'},
@@ -193,22 +193,22 @@ PlainSpec plain_spec(const Field &field, const char *length, char letter) {
     while (*length) *at++ = *length++;
     *at++ = letter;
     *at = '\0';
-    return spec;
+    return written;
 }
 
 // One conversion through the C library's snprintf; false when it fails (a wide character the
 // locale cannot write).
 template <class Value>
-bool put_through_c_library(Output &out, const PlainSpec &spec, Value value) {
+bool put_through_c_library(Output &out, const PlainConversion &conversion, Value value) {
     char local[128];
-    const int length = std::snprintf(local, sizeof local, spec.text, value);
+    const int length = std::snprintf(local, sizeof local, conversion.text, value);
     if (length < 0) return false;
     if (static_cast<std::size_t>(length) < sizeof local) {
         out.put(local, static_cast<std::size_t>(length));
         return true;
     }
     std::vector<char> large(static_cast<std::size_t>(length) + 1);
-    std::snprintf(large.data(), large.size(), spec.text, value);
+    std::snprintf(large.data(), large.size(), conversion.text, value);
     out.put(large.data(), static_cast<std::size_t>(length));
     return true;
 }
@@ -255,9 +255,9 @@ void write_conversion(const PrintfConversion &conversion, Writer &writer) {
     } else if (is_unsigned(type) && !localized) {
         put_integer(out, narrow_unsigned(type, value), false, conversion.letter, field, false);
     } else if (is_signed(type)) {
-        writer.failed |= !put_through_c_library(out, plain_spec(field, "j", conversion.letter), narrow_signed(type, value));
+        writer.failed |= !put_through_c_library(out, plain_conversion(field, "j", conversion.letter), narrow_signed(type, value));
     } else if (is_unsigned(type)) {
-        writer.failed |= !put_through_c_library(out, plain_spec(field, "j", conversion.letter), narrow_unsigned(type, value));
+        writer.failed |= !put_through_c_library(out, plain_conversion(field, "j", conversion.letter), narrow_unsigned(type, value));
     } else if (type == ArgumentType::pointer && value.text.p) {
         put_integer(out, reinterpret_cast<std::uintptr_t>(value.text.p), false, 'p', field, true);
     } else if (type == ArgumentType::pointer) {
@@ -283,13 +283,13 @@ void write_conversion(const PrintfConversion &conversion, Writer &writer) {
         out.put_padded(text, length, field.width, left);
     } else if (type == ArgumentType::double_value && put_double(out, value.d, conversion.letter, field)) {
     } else if (type == ArgumentType::double_value) {
-        writer.failed |= !put_through_c_library(out, plain_spec(field, "", conversion.letter), value.d);
+        writer.failed |= !put_through_c_library(out, plain_conversion(field, "", conversion.letter), value.d);
     } else if (type == ArgumentType::long_double_value) {
-        writer.failed |= !put_through_c_library(out, plain_spec(field, "L", conversion.letter), value.ld);
+        writer.failed |= !put_through_c_library(out, plain_conversion(field, "L", conversion.letter), value.ld);
     } else if (type == ArgumentType::wide_character) {
-        writer.failed |= !put_through_c_library(out, plain_spec(field, "l", 'c'), static_cast<std::wint_t>(value.u));
+        writer.failed |= !put_through_c_library(out, plain_conversion(field, "l", 'c'), static_cast<std::wint_t>(value.u));
     } else if (type == ArgumentType::wide_string) {
-        writer.failed |= !put_through_c_library(out, plain_spec(field, "l", 's'), value.wide);
+        writer.failed |= !put_through_c_library(out, plain_conversion(field, "l", 's'), value.wide);
     }
 }
 
