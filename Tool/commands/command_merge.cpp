@@ -120,8 +120,7 @@ void warn_of_template_rule(const PoFile &translation, const PoFile &fresh, const
     PluralRule rule;
     std::string problem;
     if (!rule.parse(template_rule, problem)) return;
-    std::string language = header_field(translation.header_text(), "Language");
-    if (language.empty()) language = language_of_po_name(paths[0]);
+    const std::string language = po_language(translation.header_text(), paths[0]);
     if (language.empty()) return;
     const std::string differs = differs_from_known_rule(rule, language, plural_forms_for(language), "the template's");
     if (differs.empty()) return;

@@ -36,8 +36,7 @@ int run_plural_forms(const Messages &messages, const Arguments &words) {
     if (const int status = read_po_or_report(messages, path, file); status != status_clean) return status;
 
     const std::string header = file.header_text();
-    std::string language = header_field(header, "Language");
-    if (language.empty()) language = language_of_po_name(path);
+    const std::string language = po_language(header, path);
     if (rule_text.empty()) {
         const char *known = language.empty() ? nullptr : plural_forms_for(language);
         if (!known) {

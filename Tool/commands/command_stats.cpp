@@ -111,8 +111,7 @@ void print_plural_categories(const std::string &path, const std::string &header)
     PluralRule rule;
     std::string problem;
     if (plural_forms.empty() || !rule.parse(plural_forms, problem)) return;
-    std::string language = header_field(header, "Language");
-    if (language.empty()) language = language_of_po_name(path);
+    const std::string language = po_language(header, path);
     const std::vector<std::string> categories = language.empty() ? std::vector<std::string>() : cldr_categories_of(rule, language);
     if (categories.empty()) return;
     std::string listed;

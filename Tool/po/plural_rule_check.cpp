@@ -1,5 +1,6 @@
 #include "plural_rule_check.h"
 
+#include "header_fields.h"
 #include "plural_table.h"
 
 #include <algorithm>
@@ -36,6 +37,11 @@ std::string language_of_po_name(std::string_view path) {
         if (country.size() != 2 || !all_of(country, 'A', 'Z')) return "";
     }
     return std::string(name);
+}
+
+std::string po_language(const std::string &header, std::string_view path) {
+    const std::string language = header_field(header, "Language");
+    return language.empty() ? language_of_po_name(path) : language;
 }
 
 std::string differs_from_known_rule(const PluralRule &file_rule, const std::string &language, const char *known,

@@ -20,6 +20,9 @@ const std::vector<unsigned long> &plural_check_numbers();
 // locale code (LL, LLL, LL_CC, with an optional @modifier).
 std::string language_of_po_name(std::string_view path);
 
+// The language of a PO file: its header's Language, else what its name gives; "" for neither.
+std::string po_language(const std::string &header, std::string_view path);
+
 // Why `file_rule` is not `language`'s known rule `known` ("" when the two pick the same form for every
 // number tried): the first such n, both forms and the rule to use. `whose` names the rule's file.
 std::string differs_from_known_rule(const PluralRule &file_rule, const std::string &language, const char *known,
