@@ -11,12 +11,16 @@ namespace {
 
 enum class TokenKind { identifier, string, other };
 
+// A token holds no text of its own, so that lexing allocates nothing per token: an identifier's
+// name is a range of the code, a string's decoded bytes a range of the lexer's string store.
 struct Token {
     TokenKind kind;
-    std::string text;  // an identifier's name, a string's decoded bytes, one punctuation character
-    std::uint64_t line;
-    bool too_large = false;  // a string with an escape above 0xFF in a narrow literal
-    std::size_t macro = 0;   // 1 + the index of the function-like macro whose #define holds it, or 0
+    char punctuation = '\0';  // an `other` token's character ('0' for a number, '\'' for a character literal)
+    bool too_large = false;   // a string with an escape above 0xFF in a narrow literal
+    std::uint32_t macro = 0;  // 1 + the index of the function-like macro whose #define holds it, or 0
+    std::uint64_t line = 0;
+    std::size_t start = 0;
+    std::size_t size = 0;
 };
 
 // A function-like macro's #define: its parameters, and where its line ends.
@@ -33,8 +37,26 @@ struct TaggedComment {
     std::size_t tokens_before;
 };
 
+// What lexing one file gives.
+struct Lexed {
+    std::vector<Token> tokens;
+    std::string strings;  // the string tokens' decoded bytes, one after the other
+    std::vector<TaggedComment> comments;
+    std::vector<MacroDefinition> macros;
+};
+
 bool is_identifier_start(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c & 0x80); }
 bool is_identifier_char(char c) { return is_identifier_start(c) || (c >= '0' && c <= '9'); }
+
+// Whether the code holds a backslash-newline anywhere; most files hold none and are read in place.
+bool has_splices(std::string_view code) {
+    for (std::size_t at = code.find('\\'); at != std::string_view::npos; at = code.find('\\', at + 1)) {
+        if (at + 1 < code.size() && (code[at + 1] == '\n' || (code[at + 1] == '\r' && at + 2 < code.size() && code[at + 2] == '\n'))) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // The code with every backslash-newline removed, and the line each remaining byte stood on.
 struct SplicedCode {
@@ -61,16 +83,38 @@ SplicedCode without_splices(std::string_view code) {
     return spliced;
 }
 
+// The line of a byte of the text: from the table of spliced code, or else by counting line feeds
+// from the byte asked about before. Tokens are asked about in order, so counting reads the text
+// once instead of keeping a line for every byte.
+class LineFinder {
+public:
+    LineFinder(std::string_view text, const std::vector<std::uint32_t> *table) : text_(text), table_(table) {}
+    std::uint64_t at(std::size_t position) {
+        if (table_) return (*table_)[position];
+        const char *from = text_.data() + std::min(cursor_, position);
+        const char *to = text_.data() + std::max(cursor_, position);
+        const auto feeds = static_cast<std::uint64_t>(std::count(from, to, '\n'));
+        line_ = position >= cursor_ ? line_ + feeds : line_ - feeds;
+        cursor_ = position;
+        return line_;
+    }
+
+private:
+    std::string_view text_;
+    const std::vector<std::uint32_t> *table_;
+    std::size_t cursor_ = 0;
+    std::uint64_t line_ = 1;
+};
+
 class Lexer {
 public:
-    Lexer(const SplicedCode &code, std::string_view comment_tag) : code_(code), text_(code.text), tag_(comment_tag) {}
+    Lexer(std::string_view text, const std::vector<std::uint32_t> *line_table, std::string_view comment_tag, Lexed &lexed)
+        : text_(text), lines_(text, line_table), tag_(comment_tag), lexed_(lexed), tokens_(lexed.tokens), strings_(lexed.strings) {}
 
-    std::vector<Token> tokens(std::vector<TaggedComment> &comments, std::vector<MacroDefinition> &macros) {
-        std::vector<Token> tokens;
-        tokens.reserve(text_.size() / 4);  // a token takes a few bytes of code; fewer reallocations
-        comments_ = &comments;
-        tokens_ = &tokens;
-        macros_ = &macros;
+    void lex() {
+        std::vector<Token> &tokens = tokens_;
+        tokens.reserve(text_.size() / 6);  // a token takes a few bytes of code; fewer reallocations
+        strings_.reserve(text_.size() / 4);
         bool line_start = true;  // only spaces since the line began
         while (at_ < text_.size()) {
             const char c = text_[at_];
@@ -95,20 +139,29 @@ public:
             } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
                 ++at_;
             } else {
-                push(tokens, TokenKind::other, std::string(1, c), at_);
+                push_other(tokens, c, at_);
                 ++at_;
             }
         }
-        return tokens;
     }
 
 private:
     char peek(std::size_t ahead) const { return at_ + ahead < text_.size() ? text_[at_ + ahead] : '\0'; }
-    std::uint64_t line_at(std::size_t at) const { return code_.lines[at]; }
+    std::uint64_t line_at(std::size_t at) { return lines_.at(at); }
 
-    void push(std::vector<Token> &tokens, TokenKind kind, std::string text, std::size_t start) {
-        tokens.push_back(Token{kind, std::move(text), line_at(start)});
-        if (!macros_->empty() && start < macros_->back().end) tokens.back().macro = macros_->size();
+    // A token that starts at `start`; its text is [text_start, text_start + size) of the code, or of
+    // the string store for a string.
+    Token &push(std::vector<Token> &tokens, TokenKind kind, std::size_t start, std::size_t text_start = 0, std::size_t size = 0) {
+        Token token{kind};
+        token.line = line_at(start);
+        token.start = text_start;
+        token.size = size;
+        if (!lexed_.macros.empty() && start < lexed_.macros.back().end) token.macro = static_cast<std::uint32_t>(lexed_.macros.size());
+        tokens.push_back(token);
+        return tokens.back();
+    }
+    void push_other(std::vector<Token> &tokens, char punctuation, std::size_t start) {
+        push(tokens, TokenKind::other, start).punctuation = punctuation;
     }
 
     // At a '#' that starts a line: a function-like macro's "define NAME(PARAMETERS)" is recorded,
@@ -131,9 +184,9 @@ private:
             }
             const std::size_t start = at;
             while (at < macro.end && is_identifier_char(text_[at])) ++at;
-            macro.parameters.emplace_back(text_, start, at - start);
+            macro.parameters.emplace_back(text_.substr(start, at - start));
         }
-        macros_->push_back(std::move(macro));
+        lexed_.macros.push_back(std::move(macro));
     }
 
     // A comment that starts with the tag (after spaces and a comment's own '*'s) is kept.
@@ -146,25 +199,25 @@ private:
                                  kept.back() == '\t')) {
             kept.remove_suffix(1);
         }
-        comments_->push_back(TaggedComment{std::string(kept), line_at(end), tokens_->size()});
+        lexed_.comments.push_back(TaggedComment{std::string(kept), line_at(end), tokens_.size()});
     }
     void line_comment() {
         const std::size_t end = text_.find('\n', at_);
         const std::size_t stop = end == std::string::npos ? text_.size() : end;
-        keep_comment(std::string_view(text_).substr(at_ + 2, stop - at_ - 2), stop);
+        keep_comment(text_.substr(at_ + 2, stop - at_ - 2), stop);
         at_ = stop;
     }
     void block_comment() {
         const std::size_t end = text_.find("*/", at_ + 2);
         const std::size_t stop = end == std::string::npos ? text_.size() : end;
-        keep_comment(std::string_view(text_).substr(at_ + 2, stop - at_ - 2), stop);
+        keep_comment(text_.substr(at_ + 2, stop - at_ - 2), stop);
         at_ = end == std::string::npos ? text_.size() : end + 2;
     }
 
     void identifier(std::vector<Token> &tokens) {
         const std::size_t start = at_;
         while (at_ < text_.size() && is_identifier_char(text_[at_])) ++at_;
-        const std::string_view name(text_.data() + start, at_ - start);
+        const std::string_view name = text_.substr(start, at_ - start);
         const char next = peek(0);
         // An encoding prefix joined to a literal makes it part of the literal.
         if (next == '"' && (name == "u8" || name == "u" || name == "U" || name == "L")) {
@@ -177,17 +230,19 @@ private:
         if (next == '\'' && (name == "u8" || name == "u" || name == "U" || name == "L")) return char_literal(tokens, start);
         // An <inttypes.h> macro right after a literal joins it as xgettext writes it: "%" PRIu64
         // " bytes" is "%<PRIu64> bytes", which compiling turns into the platform's conversion.
+        // (The string is the store's last, so the name joins its bytes.)
         std::string expansion;
         if (!tokens.empty() && tokens.back().kind == TokenKind::string && inttypes_macro(name, IntTypesTarget::lp64, expansion)) {
-            tokens.back().text.append("<").append(name).append(">");
+            strings_.append("<").append(name).append(">");
+            tokens.back().size += name.size() + 2;
             return;
         }
-        push(tokens, TokenKind::identifier, std::string(name), start);
+        push(tokens, TokenKind::identifier, start, start, name.size());
     }
 
     // A pp-number, digit separators included, so that 1'000 is not taken for a character literal.
     void number(std::vector<Token> &tokens) {
-        push(tokens, TokenKind::other, "0", at_);
+        push_other(tokens, '0', at_);
         while (at_ < text_.size()) {
             const char c = text_[at_];
             if ((c == 'e' || c == 'E' || c == 'p' || c == 'P') && (peek(1) == '+' || peek(1) == '-')) {
@@ -201,7 +256,7 @@ private:
     }
 
     void char_literal(std::vector<Token> &tokens, std::size_t start) {
-        push(tokens, TokenKind::other, "'", start);
+        push_other(tokens, '\'', start);
         for (++at_; at_ < text_.size() && text_[at_] != '\'' && text_[at_] != '\n'; ++at_) {
             if (text_[at_] == '\\') ++at_;
         }
@@ -209,25 +264,25 @@ private:
     }
 
     // A string literal, its suffix and the literals right after it, as one string; `wide` for the
-    // prefixes L, u and U, whose escapes are code points.
+    // prefixes L, u and U, whose escapes are code points. Its bytes are appended to the store: a
+    // literal right after a string token (adjacent literals are one string) extends that token,
+    // whose bytes are the store's last.
     void string_token(std::vector<Token> &tokens, bool raw, std::size_t start = std::string::npos, bool wide = false) {
         if (start == std::string::npos) start = at_;
-        std::string value;
+        const std::size_t before = strings_.size();
         bool too_large = false;
         if (raw) {
-            raw_string(value);
+            raw_string();
         } else {
-            too_large = escaped_string(value, wide ? EscapeDialect::c_wide : EscapeDialect::c);
+            too_large = escaped_string(wide ? EscapeDialect::c_wide : EscapeDialect::c);
         }
         skip_literal_suffix();
-        // Adjacent literals are one string.
         if (!tokens.empty() && tokens.back().kind == TokenKind::string) {
-            tokens.back().text += value;
+            tokens.back().size += strings_.size() - before;
             tokens.back().too_large = tokens.back().too_large || too_large;
             return;
         }
-        push(tokens, TokenKind::string, std::move(value), start);
-        tokens.back().too_large = too_large;
+        push(tokens, TokenKind::string, start, before, strings_.size() - before).too_large = too_large;
     }
 
     // A C++ literal's suffix joined to it ("text"sv, "text"_tr) belongs to the literal. Only the
@@ -236,7 +291,7 @@ private:
     void skip_literal_suffix() {
         std::size_t end = at_;
         while (end < text_.size() && is_identifier_char(text_[end])) ++end;
-        const std::string_view suffix(text_.data() + at_, end - at_);
+        const std::string_view suffix = text_.substr(at_, end - at_);
         if (suffix == "s" || suffix == "sv" || (!suffix.empty() && suffix.front() == '_')) at_ = end;
     }
 
@@ -253,72 +308,88 @@ private:
         return false;
     }
 
-    void raw_string(std::string &value) {
+    void raw_string() {
         const std::size_t open = text_.find('(', at_ + 1);
-        const std::string closing = ")" + text_.substr(at_ + 1, open - at_ - 1) + "\"";
+        const std::string closing = ")" + std::string(text_.substr(at_ + 1, open - at_ - 1)) + "\"";
         const std::size_t close = text_.find(closing, open + 1);
         const std::size_t stop = close == std::string::npos ? text_.size() : close;
-        value.assign(text_, open + 1, stop - open - 1);
+        strings_.append(text_.substr(open + 1, stop - open - 1));
         at_ = close == std::string::npos ? text_.size() : close + closing.size();
     }
 
     // True when an escape was above 0xFF in a narrow literal: compilers refuse the code.
-    bool escaped_string(std::string &value, EscapeDialect dialect) {
+    bool escaped_string(EscapeDialect dialect) {
         bool too_large = false;
         for (++at_; at_ < text_.size() && text_[at_] != '"' && text_[at_] != '\n';) {
-            const char c = text_[at_++];
-            if (c != '\\' || at_ == text_.size()) {
-                value += c;
+            // The bytes up to the next quote, escape or line end are copied at once.
+            std::size_t plain = at_;
+            while (plain < text_.size() && text_[plain] != '"' && text_[plain] != '\\' && text_[plain] != '\n') ++plain;
+            if (plain > at_) {
+                strings_.append(text_.data() + at_, plain - at_);
+                at_ = plain;
                 continue;
             }
-            if (read_escape(text_, at_, dialect, value) == EscapeRead::too_large) too_large = true;  // C takes every other escape
+            ++at_;  // a backslash
+            if (at_ == text_.size()) {
+                strings_ += '\\';
+                continue;
+            }
+            if (read_escape(text_, at_, dialect, strings_) == EscapeRead::too_large) too_large = true;  // C takes every other escape
         }
         if (at_ < text_.size() && text_[at_] == '"') ++at_;
         return too_large;
     }
 
-    const SplicedCode &code_;
-    const std::string &text_;
+    std::string_view text_;
+    LineFinder lines_;
     std::string_view tag_;
     std::size_t at_ = 0;
-    std::vector<TaggedComment> *comments_ = nullptr;
-    std::vector<Token> *tokens_ = nullptr;
-    std::vector<MacroDefinition> *macros_ = nullptr;
+    Lexed &lexed_;
+    std::vector<Token> &tokens_;
+    std::string &strings_;
 };
 
-bool is_punctuation(const Token &token, const char *which) {
-    return token.kind == TokenKind::other && token.text.size() == 1 && token.text[0] != '\0' && std::strchr(which, token.text[0]);
-}
+// Only `other` tokens have punctuation, so the character alone tells the token (a table of calls
+// in place of a search of a set per token).
+bool opens(const Token &token) { return token.punctuation == '(' || token.punctuation == '[' || token.punctuation == '{'; }
+bool closes(const Token &token) { return token.punctuation == ')' || token.punctuation == ']' || token.punctuation == '}'; }
 
 // Whether the name at tokens[at] is called as a member: after '.' or "->".
 bool is_member_call(const std::vector<Token> &tokens, std::size_t at) {
-    if (at >= 1 && is_punctuation(tokens[at - 1], ".")) return true;
-    return at >= 2 && is_punctuation(tokens[at - 1], ">") && is_punctuation(tokens[at - 2], "-");
+    if (at >= 1 && tokens[at - 1].punctuation == '.') return true;
+    return at >= 2 && tokens[at - 1].punctuation == '>' && tokens[at - 2].punctuation == '-';
+}
+
+// An identifier's name, or a string's decoded bytes.
+std::string_view text_of(const Token &token, std::string_view code, const Lexed &lexed) {
+    return (token.kind == TokenKind::string ? std::string_view(lexed.strings) : code).substr(token.start, token.size);
 }
 
 // The name `wanted` is asked about for the call at tokens[at]: ".name" for a member call, built
 // in `buffer`.
-std::string_view name_asked(const std::vector<Token> &tokens, std::size_t at, std::string &buffer) {
-    if (!is_member_call(tokens, at)) return tokens[at].text;
+std::string_view name_asked(const std::vector<Token> &tokens, std::size_t at, std::string_view code, std::string &buffer) {
+    const std::string_view name = code.substr(tokens[at].start, tokens[at].size);
+    if (!is_member_call(tokens, at)) return name;
     buffer.assign(1, '.');
-    buffer += tokens[at].text;
+    buffer += name;
     return buffer;
 }
 
 // An argument made of tokens[start, end): a string literal when it is one string token and nothing
 // else; empty arguments take the line of the token that ends them.
-CallArgument argument_of(const std::vector<Token> &tokens, const std::vector<MacroDefinition> &macros, std::size_t start,
-                         std::size_t end) {
+CallArgument argument_of(const Lexed &lexed, std::string_view code, std::size_t start, std::size_t end) {
+    const std::vector<Token> &tokens = lexed.tokens;
     CallArgument argument;
     argument.line = tokens[start < end ? start : end].line;
     argument.is_literal = end == start + 1 && tokens[start].kind == TokenKind::string;
     if (argument.is_literal) {
-        argument.text = tokens[start].text;
+        argument.text = text_of(tokens[start], code, lexed);
         argument.escape_too_large = tokens[start].too_large;
     }
     if (end == start + 1 && tokens[start].kind == TokenKind::identifier && tokens[start].macro != 0) {
-        const std::vector<std::string> &parameters = macros[tokens[start].macro - 1].parameters;
-        argument.is_macro_parameter = std::find(parameters.begin(), parameters.end(), tokens[start].text) != parameters.end();
+        const std::vector<std::string> &parameters = lexed.macros[tokens[start].macro - 1].parameters;
+        argument.is_macro_parameter =
+            std::find(parameters.begin(), parameters.end(), text_of(tokens[start], code, lexed)) != parameters.end();
     }
     return argument;
 }
@@ -332,45 +403,73 @@ struct OpenBracket {
 
 }  // namespace
 
+struct CallScanner::Buffers {
+    SplicedCode spliced;
+    Lexed lexed;
+    std::vector<FoundCall> calls;  // since no call was open, in the order of their names
+    std::vector<OpenBracket> open;
+};
+
+CallScanner::CallScanner() : buffers_(std::make_unique<Buffers>()) {}
+CallScanner::~CallScanner() = default;
+
+void scan_calls(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
+                std::string_view comment_tag, const std::function<void(const FoundCall &)> &found) {
+    CallScanner().scan(code, wanted, comment_tag, [&found](FoundCall &call) { found(call); });
+}
+
 // One pass over the tokens with a stack of open brackets, so that nested and unclosed calls cost
 // no rescanning: linear in the number of tokens. A call's arguments are complete when its bracket
 // closes (or the code ends); calls are handed on in the order of their names once no call is open.
-void scan_calls(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
-                std::string_view comment_tag, const std::function<void(const FoundCall &)> &found) {
+void CallScanner::scan(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
+                       std::string_view comment_tag, const std::function<void(FoundCall &)> &found) {
     constexpr std::size_t no_call = static_cast<std::size_t>(-1);
-    const SplicedCode spliced = without_splices(code);
-    std::vector<TaggedComment> comments;
-    std::vector<MacroDefinition> macros;
-    const std::vector<Token> tokens = Lexer{spliced, comment_tag}.tokens(comments, macros);
-    std::vector<FoundCall> calls;  // since no call was open, in the order of their names
-    std::vector<OpenBracket> open;
+    // Code with line splices is read from a copy without them; other code in place.
+    SplicedCode &spliced = buffers_->spliced;
+    spliced.lines.clear();
+    if (has_splices(code)) {
+        spliced = without_splices(code);
+        code = spliced.text;
+    }
+    Lexed &lexed = buffers_->lexed;
+    lexed.tokens.clear();
+    lexed.strings.clear();
+    lexed.comments.clear();
+    lexed.macros.clear();
+    Lexer{code, spliced.lines.empty() ? nullptr : &spliced.lines, comment_tag, lexed}.lex();
+    const std::vector<Token> &tokens = lexed.tokens;
+    const std::vector<TaggedComment> &comments = lexed.comments;
+    std::vector<FoundCall> &calls = buffers_->calls;
+    std::vector<OpenBracket> &open = buffers_->open;
+    calls.clear();
+    open.clear();
     std::size_t open_calls = 0;
     std::size_t next_comment = 0;
     std::string member_name;  // reused, so that member calls cost no allocation each
     const auto hand_on = [&] {
-        for (const FoundCall &call : calls) found(call);
+        for (FoundCall &call : calls) found(call);
         calls.clear();
     };
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const Token &token = tokens[i];
-        if (is_punctuation(token, "([{")) {
+        if (opens(token)) {
             open.push_back(OpenBracket{no_call, i + 1});
-        } else if (is_punctuation(token, ",") && !open.empty() && open.back().call != no_call) {
-            calls[open.back().call].arguments.push_back(argument_of(tokens, macros, open.back().argument_start, i));
+        } else if (token.punctuation == ',' && !open.empty() && open.back().call != no_call) {
+            calls[open.back().call].arguments.push_back(argument_of(lexed, code, open.back().argument_start, i));
             open.back().argument_start = i + 1;
-        } else if (is_punctuation(token, ")]}") && !open.empty()) {
+        } else if (closes(token) && !open.empty()) {
             const OpenBracket closed = open.back();
             open.pop_back();
             if (closed.call == no_call) continue;
-            if (closed.argument_start != i) calls[closed.call].arguments.push_back(argument_of(tokens, macros, closed.argument_start, i));
+            if (closed.argument_start != i) calls[closed.call].arguments.push_back(argument_of(lexed, code, closed.argument_start, i));
             if (--open_calls == 0) hand_on();
-        } else if (token.kind == TokenKind::identifier && i + 1 < tokens.size() && is_punctuation(tokens[i + 1], "(") &&
-                   wanted(name_asked(tokens, i, member_name))) {
+        } else if (token.kind == TokenKind::identifier && i + 1 < tokens.size() && tokens[i + 1].punctuation == '(' &&
+                   wanted(name_asked(tokens, i, code, member_name))) {
             // The last tagged comment before this token counts when it ends on the call's line or
             // the line before.
             while (next_comment < comments.size() && comments[next_comment].tokens_before <= i) ++next_comment;
             FoundCall call;
-            call.name = std::string(name_asked(tokens, i, member_name));
+            call.name = std::string(name_asked(tokens, i, code, member_name));
             call.line = token.line;
             if (next_comment > 0 && comments[next_comment - 1].end_line + 1 >= token.line) {
                 call.comment = comments[next_comment - 1].text;
@@ -384,7 +483,7 @@ void scan_calls(std::string_view code, const std::function<bool(std::string_view
     // The code ends inside calls: what was read of each one's last argument still counts.
     for (const OpenBracket &bracket : open) {
         if (bracket.call != no_call && bracket.argument_start < tokens.size()) {
-            calls[bracket.call].arguments.push_back(argument_of(tokens, macros, bracket.argument_start, tokens.size()));
+            calls[bracket.call].arguments.push_back(argument_of(lexed, code, bracket.argument_start, tokens.size()));
         }
     }
     hand_on();

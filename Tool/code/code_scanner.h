@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,23 @@ struct FoundCall {
 // `comment_tag`, no comments are kept.
 void scan_calls(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
                 std::string_view comment_tag, const std::function<void(const FoundCall &)> &found);
+
+// scan_calls for many files: the buffers of one scan are kept for the next, so that a program that
+// reads a tree of files allocates for its largest file rather than for each. `found` may take
+// what a call holds (move from it). One scan at a time.
+class CallScanner {
+public:
+    CallScanner();
+    ~CallScanner();
+    CallScanner(const CallScanner &) = delete;
+    CallScanner &operator=(const CallScanner &) = delete;
+    void scan(std::string_view code, const std::function<bool(std::string_view name)> &wanted, std::string_view comment_tag,
+              const std::function<void(FoundCall &)> &found);
+
+private:
+    struct Buffers;
+    std::unique_ptr<Buffers> buffers_;
+};
 
 }  // namespace vellix
 

@@ -1,20 +1,21 @@
 // vellix extract [-o OUTPUT] [--keyword=NAME:KEY,TEXT[,PLURAL]]... [--add-comments=TAG] FILE...:
 // the keys and texts of the lookups in C and C++ code, as a PO template.
-#include "code_scanner.h"
+#include "file_scan.h"
 #include "commands.h"
 #include "option_reader.h"
+#include "parallel_parts.h"
 #include "replace_file.h"
 #include "po_writer.h"
 #include "printf_format.h"
 #include "text_escape.h"
 #include "utf8.h"
-#include "seeded_hash.h"
+#include "first_definitions.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace vellix {
@@ -53,23 +54,28 @@ bool parse_keyword(const std::string &written, std::string &name, Keyword &keywo
     return true;
 }
 
+// Where a text is given: a file (an index into the paths given) and a line.
+struct Place {
+    std::size_t file;
+    std::uint64_t line;
+};
+
 struct Extracted {
     std::string key;
     std::string text;
     bool plural = false;
     std::string plural_text;
-    std::vector<std::string> references;  // "file:line"
+    std::vector<Place> references;  // written "file:line" only in the template, not kept per call
     std::vector<std::string> comments;
-    std::string first_place;  // where the text was first given, for messages
-    std::uint64_t first_line = 0;
+    Place first{};  // where the text was first given, for messages
 };
 
 class Extraction {
 public:
-    Extraction() { positions_.reserve(1 << 14); }
+    explicit Extraction(const std::vector<std::string> &paths) : paths(paths), positions_(1 << 13, 1 << 18) {}
 
-    // The calls of one file, its findings to `findings`.
-    void call(const std::string &path, const FoundCall &call, const Keyword &keyword, FindingSink &findings) {
+    // The calls of the file paths[file], its findings to `findings`.
+    void call(std::size_t file, const FoundCall &call, const Keyword &keyword, FindingSink &findings) {
         const auto warn = [&findings](std::uint64_t line, std::string text) { findings.finding(warning_at(line, std::move(text))); };
         const auto argument = [&](std::size_t position) -> const CallArgument * {
             return position >= 1 && position <= call.arguments.size() ? &call.arguments[position - 1] : nullptr;
@@ -93,6 +99,22 @@ public:
         if (!key || !key->is_literal) {
             return warn(call.line, "the key is not a string literal; the call is skipped");
         }
+        const std::string_view text_given = text && text->is_literal ? std::string_view(text->text) : std::string_view();
+        const std::string_view plural_given = plural && plural->is_literal ? std::string_view(plural->text) : std::string_view();
+        // Like xgettext, a reference names the line where the text starts.
+        const Place place{file, text && text->is_literal ? text->line : call.line};
+        const std::size_t hash = positions_.hash(key->text);
+        // A key met before with the same texts and kind (most repeated calls) had them checked
+        // then: only its place and comment are new. (An escape left out of a text is not the same.)
+        const bool all_literal = text && text->is_literal && (!keyword.plural || (plural && plural->is_literal));
+        const bool escapes_kept = !key->escape_too_large && !(text && text->escape_too_large) && !(plural && plural->escape_too_large);
+        if (const std::uint64_t known = all_literal && escapes_kept ? positions_.find(key->text, hash) : 0) {
+            const Extracted &entry = entries[known - 1];
+            if (entry.text == text_given && entry.plural == (keyword.plural != 0) && entry.plural_text == plural_given) {
+                add_place(entries[known - 1], place, call.comment);
+                return;
+            }
+        }
         if (!text || !text->is_literal) warn(call.line, "the text is not a string literal; the entry's msgid is empty");
         if (keyword.plural && (!plural || !plural->is_literal)) {
             warn(call.line, "the plural text is not a string literal; the entry's msgid_plural is empty");
@@ -112,40 +134,42 @@ public:
                 return warn(argument->line, std::string("a string literal of the call ") + problem + "; the call is skipped");
             }
         }
-        Extracted candidate;
-        candidate.key = key->text;
-        candidate.text = text && text->is_literal ? text->text : std::string();
-        candidate.plural = keyword.plural != 0;
-        candidate.plural_text = plural && plural->is_literal ? plural->text : std::string();
-        // Like xgettext, a reference names the line where the text starts.
-        const std::string place = path + ":" + std::to_string(text && text->is_literal ? text->line : call.line);
-        const auto [found, inserted] = positions_.try_emplace(candidate.key, entries.size());
-        if (inserted) {
-            candidate.first_place = path;
-            candidate.first_line = call.line;
-            entries.push_back(std::move(candidate));
+        // The table keeps each key's entry, plus one.
+        const std::uint64_t known = positions_.find_or_add(key->text, hash, entries.size() + 1);
+        if (known == 0) {
+            Extracted &made = entries.emplace_back();
+            made.key = key->text;
+            made.text = text_given;
+            made.plural = keyword.plural != 0;
+            made.plural_text = plural_given;
+            made.first = Place{file, call.line};
+            add_place(made, place, call.comment);
+            return;
         }
-        Extracted &entry = entries[found->second];
-        if (!inserted && (entry.text != candidate.text || entry.plural != candidate.plural || entry.plural_text != candidate.plural_text)) {
+        Extracted &entry = entries[known - 1];
+        if (entry.text != text_given || entry.plural != (keyword.plural != 0) || entry.plural_text != plural_given) {
             Finding clash = error_at(call.line, "key " + quoted(entry.key) + " is used with another text than before");
             clash.note = "the key's text is first given here";
-            clash.note_line = entry.first_line;
-            clash.note_path = entry.first_place;
+            clash.note_line = entry.first.line;
+            clash.note_path = paths[entry.first.file];
             findings.finding(clash);
             failed = true;
             return;
         }
-        entry.references.push_back(place);
-        if (!call.comment.empty() && (entry.comments.empty() || entry.comments.back() != call.comment)) {
-            entry.comments.push_back(call.comment);
-        }
+        add_place(entry, place, call.comment);
     }
 
-    std::vector<Extracted> entries;
+    const std::vector<std::string> &paths;
+    std::deque<Extracted> entries;
     bool failed = false;
 
 private:
-    std::unordered_map<std::string, std::size_t, SeededHash> positions_;
+    static void add_place(Extracted &entry, const Place &place, const std::string &comment) {
+        entry.references.push_back(place);
+        if (!comment.empty() && (entry.comments.empty() || entry.comments.back() != comment)) entry.comments.push_back(comment);
+    }
+
+    FirstDefinitions positions_;
 };
 
 bool is_format(const std::string &text) {
@@ -154,10 +178,13 @@ bool is_format(const std::string &text) {
 }
 
 // The template's entry: the key as msgctxt, the texts as msgid (and msgid_plural), translations empty.
-PoMessage template_entry(const Extracted &entry) {
+PoMessage template_entry(const Extracted &entry, const std::vector<std::string> &paths) {
     PoMessage message;
     message.extracted_comments = entry.comments;
-    message.references = wrapped_references(entry.references);
+    std::vector<std::string> references;
+    references.reserve(entry.references.size());
+    for (const Place &place : entry.references) references.push_back(paths[place.file] + ":" + std::to_string(place.line));
+    message.references = wrapped_references(references);
     if (is_format(entry.text) || (entry.plural && is_format(entry.plural_text))) message.flags.push_back("c-format");
     message.has_context = true;
     message.context = entry.key;
@@ -168,9 +195,23 @@ PoMessage template_entry(const Extracted &entry) {
     return message;
 }
 
-std::string template_text(const std::vector<Extracted> &entries) {
+// The entries are written in parts, one per core, each into its own text, joined in order: the
+// same bytes as one pass, in a fraction of its time on a large tree.
+std::string template_text(const Extraction &extraction) {
+    const std::size_t count = extraction.entries.size();
+    std::vector<std::string> parts(part_count(count, 2000));
+    run_parts(parts.size(), [&](std::size_t part) {
+        const std::size_t end = count * (part + 1) / parts.size();
+        for (std::size_t i = count * part / parts.size(); i < end; ++i) {
+            parts[part] += '\n';
+            append_po_entry(parts[part], template_entry(extraction.entries[i], extraction.paths));
+        }
+    });
     std::string po = po_header("");
-    for (const Extracted &entry : entries) po += "\n" + po_entry(template_entry(entry));
+    std::size_t size = po.size();
+    for (const std::string &part : parts) size += part.size();
+    po.reserve(size);
+    for (const std::string &part : parts) po += part;
     return po;
 }
 
@@ -200,19 +241,21 @@ int run_extract(const Messages &messages, const Arguments &words) {
     const std::vector<std::string> &paths = line.operands;
     if (paths.empty()) return messages.usage_error("extract: no FILE given");
 
-    Extraction extraction;
+    Extraction extraction{paths};
     int status = status_clean;
-    for (const std::string &path : paths) {
-        SourceFile file;
-        if (!read_source_or_report(messages, path, file)) {
-            status = status_trouble;
-            continue;
-        }
-        FindingPrinter printer{stderr, path};
-        scan_calls(
-            std::string_view(file.bytes.get(), file.size), [&](std::string_view name) { return keywords.count(name) != 0; }, tag,
-            [&](const FoundCall &call) { extraction.call(path, call, keywords.find(call.name)->second, printer); });
-    }
+    // The files are scanned on every core; their calls come back in the order of the files.
+    scan_files(paths, [&](std::string_view name) { return keywords.count(name) != 0; }, tag,
+               [&](std::size_t index, ScannedFile &outcome) {
+                   if (!outcome.scanned) {
+                       source_usable_or_report(messages, paths[index], outcome.source);
+                       status = status_trouble;
+                       return;
+                   }
+                   FindingPrinter printer{stderr, paths[index]};
+                   for (const FoundCall &call : outcome.calls) {
+                       extraction.call(index, call, keywords.find(call.name)->second, printer);
+                   }
+               });
     if (status != status_clean) return status;
     if (extraction.failed) return status_findings;
     if (extraction.entries.empty()) {
@@ -224,7 +267,7 @@ int run_extract(const Messages &messages, const Arguments &words) {
                          "); nothing is written. Name wrapper functions and macros with --keyword=NAME:KEY,TEXT[,PLURAL]");
         return status_findings;
     }
-    return write_output(messages, output, template_text(extraction.entries));
+    return write_output(messages, output, template_text(extraction));
 }
 
 }  // namespace vellix

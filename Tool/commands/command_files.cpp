@@ -31,6 +31,10 @@ bool has_catalog_magic(const std::string &path) {
 
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file) {
     file = read_source_file(path.c_str());
+    return source_usable_or_report(messages, path, file);
+}
+
+bool source_usable_or_report(const Messages &messages, const std::string &path, const SourceFile &file) {
     switch (file.result) {
     case SourceRead::read:
         if (!starts_with_catalog_magic(file.bytes.get(), file.size)) return true;

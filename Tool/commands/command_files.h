@@ -17,6 +17,8 @@ bool has_catalog_magic(const std::string &path);
 
 // Reads a source or PO file whole, or says why not (a compiled catalog is no source).
 bool read_source_or_report(const Messages &messages, const std::string &path, SourceFile &file);
+// The same for a file read already: true when it was read and is no compiled catalog.
+bool source_usable_or_report(const Messages &messages, const std::string &path, const SourceFile &file);
 
 // Reads a PO file whole, converted to UTF-8 when it is in another charset (file.charset then names
 // it), its syntax errors printed as findings on standard error; gives

@@ -67,6 +67,17 @@ std::uint64_t FirstDefinitions::find_or_add(std::string_view key, std::size_t ha
     }
 }
 
+std::uint64_t FirstDefinitions::find(std::string_view key, std::size_t hash) const {
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t at = hash & (size_ - 1);; at = (at + 1) & (size_ - 1)) {
+        const Slot &slot = slots_[at];
+        if (slot.key_plus_one == 0) return 0;
+        if (slot.tag != tag) continue;
+        const Key &known = keys_[slot.key_plus_one - 1];
+        if (std::string_view(bytes_).substr(known.offset, known.length) == key) return known.line;
+    }
+}
+
 void FirstDefinitions::prefetch(std::size_t hash) const {
 #if defined(__GNUC__)
     __builtin_prefetch(&slots_[hash & (size_ - 1)]);

@@ -24,8 +24,12 @@ public:
     // that keys cannot be made to collide on purpose.
     std::size_t hash(std::string_view key) const;
 
-    // The line of the key's first definition, or 0 when this is it (then `line` is recorded).
+    // The line of the key's first definition, or 0 when this is it (then `line` is recorded). The
+    // number kept with a key may be any the caller chooses but 0: a line, or an index plus one.
     std::uint64_t find_or_add(std::string_view key, std::size_t hash, std::uint64_t line);
+
+    // The number kept with the key, or 0 when it has none.
+    std::uint64_t find(std::string_view key, std::size_t hash) const;
 
     // Starts loading the slot where a key of this hash belongs, so that a lookup a little later
     // finds it in the cache instead of waiting for memory.

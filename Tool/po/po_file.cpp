@@ -60,9 +60,15 @@ KeyedEntries keyed_entries(const std::vector<PoMessage> &entries, bool in_contex
 
 std::string po_file_text(const PoFile &file) {
     std::string text;
-    if (file.has_header) text += po_entry(file.header);
-    for (const PoMessage &entry : file.entries) text += (text.empty() ? "" : "\n") + po_entry(entry);
-    for (const PoMessage &entry : file.obsolete) text += (text.empty() ? "" : "\n") + po_entry(entry, true);
+    if (file.has_header) append_po_entry(text, file.header);
+    for (const PoMessage &entry : file.entries) {
+        if (!text.empty()) text += '\n';
+        append_po_entry(text, entry);
+    }
+    for (const PoMessage &entry : file.obsolete) {
+        if (!text.empty()) text += '\n';
+        append_po_entry(text, entry, true);
+    }
     return text;
 }
 

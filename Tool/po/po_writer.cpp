@@ -35,6 +35,11 @@ std::size_t sequence_at(std::string_view text, std::size_t at, std::uint32_t &co
 std::size_t columns(std::string_view text) {
     std::size_t total = 0;
     for (std::size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {  // ASCII, most of every text, without decoding
+            total += escape_for(text[at]) ? 2 : 1;
+            ++at;
+            continue;
+        }
         std::uint32_t code_point = 0;
         const std::size_t length = sequence_at(text, at, code_point);
         total += length == 1 ? (escape_for(text[at]) ? 2 : 1) : columns_of(code_point);
@@ -129,7 +134,7 @@ WrappedText wrapped_pieces(std::string_view text, std::size_t width, const std::
 
 }  // namespace
 
-std::string po_field(std::string_view keyword, std::string_view text, std::size_t indent, bool c_format) {
+void append_po_field(std::string &out, std::string_view keyword, std::string_view text, std::size_t indent, bool c_format) {
     const std::size_t width = page_width - std::min(indent, page_width / 2);
     const std::size_t inner_newline = text.find('\n');
     const bool no_inner_newline = inner_newline == std::string_view::npos || inner_newline + 1 == text.size();
@@ -138,20 +143,28 @@ std::string po_field(std::string_view keyword, std::string_view text, std::size_
     const bool fits = no_inner_newline && keyword.size() + columns(text) + 3 <= width;
     const std::vector<bool> glued = c_format && !fits ? inside_conversions(text) : std::vector<bool>();
     const std::size_t first_width = width > keyword.size() + 3 ? width - keyword.size() - 3 : 1;
-    std::string field(keyword);
+    out += keyword;
     if (fits || (no_inner_newline && wrapped_pieces(text, first_width, glued).ends.size() == 1)) {
-        return field + " \"" + escaped(text) + "\"\n";
+        out += " \"";
+        append_escaped(out, text);
+        out += "\"\n";
+        return;
     }
     const WrappedText wrapped = wrapped_pieces(text, width - 2, glued);
-    field.reserve(field.size() + wrapped.escaped.size() + 3 * wrapped.ends.size() + 4);
-    field += " \"\"\n";
+    out.reserve(out.size() + wrapped.escaped.size() + 3 * wrapped.ends.size() + 4);
+    out += " \"\"\n";
     std::size_t start = 0;
     for (const std::size_t end : wrapped.ends) {
-        field += '"';
-        field.append(wrapped.escaped, start, end - start);
-        field += "\"\n";
+        out += '"';
+        out.append(wrapped.escaped, start, end - start);
+        out += "\"\n";
         start = end;
     }
+}
+
+std::string po_field(std::string_view keyword, std::string_view text, std::size_t indent, bool c_format) {
+    std::string field;
+    append_po_field(field, keyword, text, indent, c_format);
     return field;
 }
 
@@ -185,15 +198,14 @@ std::vector<std::string> wrapped_references(const std::vector<std::string> &refe
     return lines;
 }
 
-std::string po_entry(const PoMessage &message, bool obsolete) {
-    std::string entry;
+void append_po_entry(std::string &entry, const PoMessage &message, bool obsolete) {
     // A comment of several lines (a block comment in the code) is as many comment lines.
     for (const std::string &comment : message.translator_comments) entry += comment.empty() ? "#\n" : prefixed(comment, "# ");
     for (const std::string &comment : message.extracted_comments) entry += prefixed(comment, "#. ");
-    for (const std::string &reference : message.references) entry += "#: " + reference + "\n";
+    for (const std::string &reference : message.references) entry.append("#: ").append(reference).append("\n");
     if (!message.flags.empty()) {
         entry += "#,";
-        for (std::size_t i = 0; i < message.flags.size(); ++i) entry += (i ? ", " : " ") + message.flags[i];
+        for (std::size_t i = 0; i < message.flags.size(); ++i) entry.append(i ? ", " : " ").append(message.flags[i]);
         entry += "\n";
     }
     const bool c_format = message.has_flag("c-format");
@@ -203,17 +215,25 @@ std::string po_entry(const PoMessage &message, bool obsolete) {
         if (message.has_context) entry += prefixed(po_field("msgctxt", message.context, previous.size()), previous.c_str());
         entry += prefixed(po_field("msgid", message.previous_id, previous.size(), c_format), previous.c_str());
     }
-    // The lines of an obsolete entry are as wide as the others, "#~ " included.
+    // The lines of an obsolete entry are as wide as the others, "#~ " included. An entry's fields
+    // are written straight into the output; an obsolete one's first apart, to be prefixed.
     const std::size_t indent = obsolete ? 3 : 0;
-    std::string fields;
-    if (message.has_context) fields += po_field("msgctxt", message.context, indent);
-    fields += po_field("msgid", message.id, indent, c_format);
-    if (message.has_plural) fields += po_field("msgid_plural", message.plural_id, indent, c_format);
+    std::string obsolete_fields;
+    std::string &fields = obsolete ? obsolete_fields : entry;
+    if (message.has_context) append_po_field(fields, "msgctxt", message.context, indent);
+    append_po_field(fields, "msgid", message.id, indent, c_format);
+    if (message.has_plural) append_po_field(fields, "msgid_plural", message.plural_id, indent, c_format);
     for (std::size_t form = 0; form < message.translations.size(); ++form) {
-        fields += po_field(message.has_plural ? "msgstr[" + std::to_string(form) + "]" : "msgstr", message.translations[form],
-                           indent, c_format);
+        append_po_field(fields, message.has_plural ? "msgstr[" + std::to_string(form) + "]" : "msgstr",
+                        message.translations[form], indent, c_format);
     }
-    return entry + (obsolete ? prefixed(fields, "#~ ") : fields);
+    if (obsolete) entry += prefixed(obsolete_fields, "#~ ");
+}
+
+std::string po_entry(const PoMessage &message, bool obsolete) {
+    std::string entry;
+    append_po_entry(entry, message, obsolete);
+    return entry;
 }
 
 std::string po_header(const std::string &plural_forms) {

@@ -18,6 +18,9 @@ namespace vellix {
 // text. `indent` columns of each line are taken by a prefix the caller puts before it ("#~ " of an
 // obsolete entry).
 std::string po_field(std::string_view keyword, std::string_view text, std::size_t indent = 0, bool c_format = false);
+// The same appended to `out`: a file written field by field into one buffer allocates little.
+void append_po_field(std::string &out, std::string_view keyword, std::string_view text, std::size_t indent = 0,
+                     bool c_format = false);
 
 // References ("file:line") joined into the text of "#:" lines, each line as long as fits in 79
 // columns, as gettext's tools wrap them.
@@ -26,6 +29,7 @@ std::vector<std::string> wrapped_references(const std::vector<std::string> &refe
 // A whole entry: translator comments, extracted comments, references, flags, the previous msgid,
 // then its fields; an obsolete one has its fields behind "#~ ".
 std::string po_entry(const PoMessage &message, bool obsolete = false);
+void append_po_entry(std::string &out, const PoMessage &message, bool obsolete = false);
 
 // The header entry of a file written by vellix: UTF-8, keys in msgctxt, and the Plural-Forms
 // field when `plural_forms` is not empty.

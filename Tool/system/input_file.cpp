@@ -93,6 +93,9 @@ SourceFile read_source_file(const char *path) {
     } else if (size > max_source_size) {
         source.result = SourceRead::too_large;
     } else {
+        // Read whole into our own block, a stream buffer is of no use: unbuffered, the C library
+        // neither allocates one nor asks the file's size again, so a small file costs one read.
+        std::setvbuf(file, nullptr, _IONBF, 0);
         source.result = read_source(file, size, source.bytes, source.size) ? SourceRead::read : SourceRead::unreadable;
     }
     source.error_number = errno;

@@ -100,15 +100,21 @@ const char *escape_for(char byte) {
 
 std::string escaped(std::string_view text) {
     std::string result;
-    result.reserve(text.size() + 8);
-    for (const char byte : text) {
-        if (const char *escape = escape_for(byte)) {
-            result += escape;
-        } else {
-            result += byte;
+    append_escaped(result, text);
+    return result;
+}
+
+// Runs of bytes that need no escape are appended at once.
+void append_escaped(std::string &out, std::string_view text) {
+    out.reserve(out.size() + text.size() + 8);
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (const char *escape = escape_for(text[at])) {
+            out.append(text, start, at - start).append(escape);
+            start = at + 1;
         }
     }
-    return result;
+    out.append(text, start, text.size() - start);
 }
 
 }  // namespace vellix

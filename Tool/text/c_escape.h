@@ -34,6 +34,7 @@ const char *escape_for(char byte);
 
 // `text` as the inside of a quoted string, each byte escaped as escape_for says.
 std::string escaped(std::string_view text);
+void append_escaped(std::string &out, std::string_view text);
 
 }  // namespace vellix
 
