@@ -2,11 +2,14 @@
 // (.po, .pot) or a catalog source compiled into a catalog, written whole or not at all.
 #include "commands.h"
 #include "compile_catalog.h"
+#include "input_file.h"
 #include "option_reader.h"
 #include "po_catalog.h"
 #include "replace_file.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
@@ -22,18 +25,24 @@ class PackedEntries {
 public:
     // Room for a file of `file_size` bytes, whose entries never take more; reserved memory costs
     // nothing until it is touched.
-    explicit PackedEntries(std::size_t file_size) {
-        bytes_.reserve(file_size);
+    // The bytes are in one block of huge pages where the system has them: filling it costs a page
+    // fault per 2 MiB instead of per 4 KiB.
+    explicit PackedEntries(std::size_t file_size) : capacity_(file_size), bytes_(allocate_large_block(file_size + 1)) {
+        if (!bytes_) throw std::bad_alloc();
         spans_.reserve(file_size / 64);
     }
     void add(std::string_view key, std::string_view value) {
-        spans_.push_back(Span{bytes_.size(), key.size(), value.size()});
-        bytes_.append(key).append(value);
+        // A converted file may hold more bytes than it was read with: then the block grows.
+        if (used_ + key.size() + value.size() > capacity_) grow(used_ + key.size() + value.size());
+        spans_.push_back(Span{used_, key.size(), value.size()});
+        std::memcpy(bytes_.get() + used_, key.data(), key.size());
+        std::memcpy(bytes_.get() + used_ + key.size(), value.data(), value.size());
+        used_ += key.size() + value.size();
     }
     std::size_t size() const { return spans_.size(); }
     std::pair<std::string_view, std::string_view> at(std::size_t index) const {
         const Span &span = spans_[index];
-        const std::string_view all(bytes_);
+        const std::string_view all(bytes_.get(), used_);
         return {all.substr(span.offset, span.key_length), all.substr(span.offset + span.key_length, span.value_length)};
     }
 
@@ -43,7 +52,18 @@ private:
         std::size_t key_length;
         std::size_t value_length;
     };
-    std::string bytes_;
+    void grow(std::size_t needed) {
+        const std::size_t larger = std::max(needed, capacity_ * 2);
+        MallocString grown{allocate_large_block(larger + 1)};
+        if (!grown) throw std::bad_alloc();
+        if (used_) std::memcpy(grown.get(), bytes_.get(), used_);
+        bytes_ = std::move(grown);
+        capacity_ = larger;
+    }
+
+    std::size_t capacity_;
+    std::size_t used_ = 0;
+    MallocString bytes_;
     std::vector<Span> spans_;
 };
 
