@@ -16,6 +16,10 @@ struct FileReader : PoSink {
             file_.entries.push_back(message);
         }
     }
+    void take_message(PoMessage &message) override {
+        if (message.is_header()) return this->message(message);
+        file_.entries.push_back(std::move(message));
+    }
     void obsolete(const PoMessage &message) override { file_.obsolete.push_back(message); }
     void syntax_error(std::uint64_t line, const std::string &text) override {
         findings_.finding(error_at(line, text));
@@ -39,6 +43,9 @@ bool PoFile::keys_in_context() const { return header_keys_in_context(header_text
 
 std::size_t read_po_file(const char *bytes, std::size_t size, PoFile &file, FindingSink &findings) {
     FileReader reader{file, findings};
+    // Room for the entries such a file holds, at 128 bytes or more each, so that the vector is not
+    // moved as it grows; reserved memory costs nothing until it is touched.
+    file.entries.reserve(file.entries.size() + size / 128);
     read_po(bytes, size, reader);
     return reader.errors;
 }

@@ -155,7 +155,7 @@ private:
         } else if (!has_translation_) {
             sink_.syntax_error(current_.line, current_.has_plural ? "missing 'msgstr[]' section" : "missing 'msgstr' section");
         } else {
-            sink_.message(current_);
+            sink_.take_message(current_);
         }
         reset();
     }

@@ -43,6 +43,9 @@ public:
     virtual ~PoSink() = default;
     // A complete, well-formed entry.
     virtual void message(const PoMessage &message) = 0;
+    // The same entry, which the sink may move from (the reader clears it afterwards): a sink that
+    // keeps every entry takes them without copying.
+    virtual void take_message(PoMessage &message) { this->message(message); }
     // The entry's msgctxt and msgid are complete, and its msgstr begins: a chance to start work
     // that message() will need.
     virtual void identified(const PoMessage & /*message*/) {}
