@@ -85,6 +85,21 @@ TEST(PoCompile, IntTypesMacrosFromCodeToLookup) {
     EXPECT_EQ(run_tool({"compile", "--target=amiga", "-o", dir.file("app.18c"), dir.file("de.po")}).status, 2);
 }
 
+// A Latin-1 file whose texts take twice the bytes in UTF-8: the entries outgrow the file they came from.
+TEST(PoCompile, EntriesLargerThanTheirFileAfterConversion) {
+    TempDir dir;
+    const std::string latin(3000, '\xE9');
+    std::string utf8;
+    for (std::size_t i = 0; i < latin.size(); ++i) utf8 += "\xC3\xA9";
+    write_file(dir.file("fr.po"), "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n\nmsgid \"" + latin +
+                                      "\"\nmsgstr \"" + latin + "\"\n");
+    const RunResult run = run_tool({"compile", "-o", dir.file("app.18c"), dir.file("fr.po")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Handle catalog = load(dir, "app");
+    ASSERT_NE(catalog, nullptr);
+    EXPECT_STREQ(vellix_get(catalog.get(), utf8.c_str(), nullptr), utf8.c_str());
+}
+
 TEST(PoCompile, MultiLineMessagesLoadAndLookUp) {
     TempDir dir;
     write_file(dir.file("de.po"), help_po);
