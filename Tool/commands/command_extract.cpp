@@ -173,26 +173,31 @@ private:
 };
 
 bool is_format(const std::string &text) {
+    if (text.find('%') == std::string::npos) return false;  // most texts: no conversion to read
     const PrintfFormat format = read_printf_format(text);
     return format.invalid_because.empty() && !format.argument_types.empty();
 }
 
-// The template's entry: the key as msgctxt, the texts as msgid (and msgid_plural), translations empty.
-PoMessage template_entry(const Extracted &entry, const std::vector<std::string> &paths) {
-    PoMessage message;
-    message.extracted_comments = entry.comments;
-    std::vector<std::string> references;
-    references.reserve(entry.references.size());
-    for (const Place &place : entry.references) references.push_back(paths[place.file] + ":" + std::to_string(place.line));
+// The template's entry: the key as msgctxt, the texts as msgid (and msgid_plural), translations
+// empty. Made in `message`, one per thread reused for every entry, so that its strings keep their
+// memory from one entry to the next.
+void make_template_entry(const Extracted &entry, const std::vector<std::string> &paths, PoMessage &message,
+                         std::vector<std::string> &references) {
+    message.extracted_comments.assign(entry.comments.begin(), entry.comments.end());
+    references.resize(entry.references.size());
+    for (std::size_t i = 0; i < references.size(); ++i) {
+        const Place &place = entry.references[i];
+        references[i].assign(paths[place.file]).append(1, ':').append(std::to_string(place.line));
+    }
     message.references = wrapped_references(references);
-    if (is_format(entry.text) || (entry.plural && is_format(entry.plural_text))) message.flags.push_back("c-format");
+    message.flags.clear();
+    if (is_format(entry.text) || (entry.plural && is_format(entry.plural_text))) message.flags.emplace_back("c-format");
     message.has_context = true;
-    message.context = entry.key;
-    message.id = entry.text;
+    message.context.assign(entry.key);
+    message.id.assign(entry.text);
     message.has_plural = entry.plural;
-    message.plural_id = entry.plural_text;
-    message.translations.assign(entry.plural ? 2 : 1, std::string());
-    return message;
+    message.plural_id.assign(entry.plural_text);
+    message.translations.resize(entry.plural ? 2 : 1);
 }
 
 // The entries are written in parts, one per core, each into its own text, joined in order: the
@@ -201,10 +206,13 @@ std::string template_text(const Extraction &extraction) {
     const std::size_t count = extraction.entries.size();
     std::vector<std::string> parts(part_count(count, 2000));
     run_parts(parts.size(), [&](std::size_t part) {
+        PoMessage message;
+        std::vector<std::string> references;
         const std::size_t end = count * (part + 1) / parts.size();
         for (std::size_t i = count * part / parts.size(); i < end; ++i) {
+            make_template_entry(extraction.entries[i], extraction.paths, message, references);
             parts[part] += '\n';
-            append_po_entry(parts[part], template_entry(extraction.entries[i], extraction.paths));
+            append_po_entry(parts[part], message);
         }
     });
     std::string po = po_header("");

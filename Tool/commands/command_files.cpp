@@ -80,6 +80,28 @@ int write_po_output(const Messages &messages, const std::string &path, const std
     return write_output(messages, path, back.text);
 }
 
+int write_po_entries(const Messages &messages, const std::string &path, const std::string &charset,
+                     const std::function<void(PoText &text)> &make) {
+    if (path.empty() || !charset.empty()) {
+        PoText text;
+        make(text);
+        return write_po_output(messages, path, text.text(), charset);
+    }
+    const bool replaced = replace_file(
+        path.c_str(),
+        [&make](std::FILE *file) {
+            bool written = true;
+            PoText text{[&](std::string_view piece) { written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size(); }};
+            make(text);
+            text.flush();
+            const bool flushed = std::fflush(file) == 0;
+            return std::fclose(file) == 0 && written && flushed;
+        },
+        Fallback::refuse);
+    if (replaced) return status_clean;
+    return messages.cannot_write(path, write_failure_reason(errno));
+}
+
 int write_output(const Messages &messages, const std::string &path, const std::string &text) {
     if (path.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);

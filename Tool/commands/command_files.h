@@ -7,7 +7,9 @@
 #include "input_file.h"
 #include "messages.h"
 #include "po_file.h"
+#include "po_writer.h"
 
+#include <functional>
 #include <string>
 
 namespace vellix {
@@ -32,6 +34,12 @@ int write_output(const Messages &messages, const std::string &path, const std::s
 // The same for PO text read from a file in `charset` (PoFile::charset): written back in that charset,
 // or refused, nothing written, where it holds characters the charset lacks.
 int write_po_output(const Messages &messages, const std::string &path, const std::string &text, const std::string &charset);
+
+// The same for a file whose entries `make` adds to a PoText: written to `path` in pieces as they
+// are made (replaced whole once all are written, never in place), or, for standard output (an
+// empty path) or a file kept in another charset, whole once made.
+int write_po_entries(const Messages &messages, const std::string &path, const std::string &charset,
+                     const std::function<void(PoText &text)> &make);
 
 // Hands a catalog's entries to `visitor`, or says why it cannot be read.
 bool read_catalog_or_report(const Messages &messages, const std::string &path, CatalogVisitor &visitor,

@@ -11,7 +11,9 @@
 #include "header_fields.h"
 #include "plural_rule_check.h"
 #include "plural_table.h"
+#include "first_definitions.h"
 #include "po_file.h"
+#include "po_writer.h"
 #include "text_escape.h"
 #include "replace_file.h"
 #include "seeded_hash.h"
@@ -32,15 +34,15 @@ void set_flag(std::vector<std::string> &flags, const std::string &flag, bool wan
 }
 
 // The template's entry, with the translation that `old` (the translation's entry of the same key, if
-// any) gives it.
-PoMessage merged(const PoMessage &fresh, const PoMessage *old, std::size_t plural_count) {
-    PoMessage entry = fresh;  // references, extracted comments, flags and texts from the template
+// any) gives it, made in `entry` (whose strings keep their memory from the entry made before).
+void merge_into(PoMessage &entry, const PoMessage &fresh, const PoMessage *old, std::size_t plural_count) {
+    entry = fresh;  // references, extracted comments, flags and texts from the template
     set_flag(entry.flags, "fuzzy", false);
     entry.has_previous_id = false;
     entry.translator_comments.clear();
     const std::size_t forms = fresh.has_plural ? plural_count : 1;
     entry.translations.assign(forms, std::string());
-    if (!old) return entry;
+    if (!old) return;
     entry.translator_comments = old->translator_comments;
     for (std::size_t form = 0; form < forms && form < old->translations.size(); ++form) entry.translations[form] = old->translations[form];
     const bool translated = !old->translations.empty() && !old->translations.front().empty();
@@ -55,12 +57,34 @@ PoMessage merged(const PoMessage &fresh, const PoMessage *old, std::size_t plura
         entry.has_previous_id = true;
         entry.previous_id = old->previous_id;
     }
-    return entry;
 }
 
 struct KeyedFile {
     PoFile file;
     KeyedEntries entries, obsolete;
+};
+
+// The first entry of each key of a keyed list, in a compact table of the list's own positions
+// rather than a map of copied keys: a merge of large files holds each key once more, not three times.
+class KeyIndex {
+public:
+    explicit KeyIndex(const KeyedEntries &entries) : entries_(entries), table_(entries.size(), key_bytes(entries)) {
+        for (std::size_t i = 0; i < entries.size(); ++i) table_.find_or_add(entries[i].first, table_.hash(entries[i].first), i + 1);
+    }
+    // The first entry of the key, or null.
+    const PoMessage *find(const std::string &key) const {
+        const std::uint64_t position = table_.find(key, table_.hash(key));
+        return position ? entries_[position - 1].second : nullptr;
+    }
+
+private:
+    static std::size_t key_bytes(const KeyedEntries &entries) {
+        std::size_t bytes = 0;
+        for (const auto &entry : entries) bytes += entry.first.size();
+        return bytes;
+    }
+    const KeyedEntries &entries_;
+    FirstDefinitions table_;
 };
 
 bool is_translated(const PoMessage &entry) { return !entry.translations.empty() && !entry.translations.front().empty(); }
@@ -95,6 +119,11 @@ public:
         return true;
     }
     bool used(const PoMessage *entry) const { return used_.count(entry) != 0; }
+    // Notes the entry a new entry of these texts will take, before fill() gives it.
+    void mark_used(const PoMessage &entry) {
+        const auto found = entries_.find(texts_of(entry));
+        if (found != entries_.end()) used_.emplace(found->second.entry);
+    }
 
 private:
     struct Remembered {
@@ -180,10 +209,8 @@ int run_merge(const Messages &messages, const Arguments &words) {
         return status_findings;
     }
     warn_of_template_rule(translation, fresh, paths);
-    std::unordered_map<std::string, const PoMessage *, SeededHash> active, obsolete, in_template;
-    for (const auto &[key, entry] : old_file.entries) active.emplace(key, entry);
-    for (const auto &[key, entry] : old_file.obsolete) obsolete.emplace(key, entry);
-    for (const auto &[key, entry] : new_file.entries) in_template.emplace(key, entry);  // a template's duplicate: the first counts
+    // A key's first entry counts: a template's duplicate is left out.
+    const KeyIndex active{old_file.entries}, obsolete{old_file.obsolete}, in_template{new_file.entries};
 
     // What a renamed key may take: the entries that become obsolete now, then those that were.
     TranslationMemory remembered;
@@ -191,36 +218,19 @@ int run_merge(const Messages &messages, const Arguments &words) {
     for (const auto *entries : {&old_file.entries, &old_file.obsolete}) {
         for (const auto &[key, entry] : *entries) {
             if (entries == &old_file.entries && is_translated(*entry)) ++counts.translated_before;
-            if (memory && !in_template.count(key)) remembered.add(key, *entry);
+            if (memory && !in_template.find(key)) remembered.add(key, *entry);
         }
     }
 
-    PoFile result;
-    result.has_header = translation.has_header;
-    result.header = translation.header;
+    // Which obsolete translations new keys take, and so how many are put aside, is known before
+    // any entry is made: a refused merge writes nothing.
     for (const auto &[key, entry] : new_file.entries) {
-        if (in_template.at(key) != entry) continue;
-        const auto found = active.find(key);
-        const auto back = obsolete.find(key);
-        const PoMessage *old = found != active.end() ? found->second : back != obsolete.end() ? back->second : nullptr;
-        result.entries.push_back(merged(*entry, old, plural_count));
-        PoMessage &made = result.entries.back();
-        if (!old && memory) remembered.fill(made);  // a renamed key's translation, fuzzy
-        ++(made.has_flag("fuzzy") ? counts.fuzzy : old ? counts.kept : counts.fresh);
+        if (memory && in_template.find(key) == entry && !active.find(key) && !obsolete.find(key)) remembered.mark_used(*entry);
     }
-    // Keys the template lacks keep their translation, obsolete; so do the old obsolete ones.
-    for (const auto *entries : {&old_file.entries, &old_file.obsolete}) {
-        for (const auto &[key, entry] : *entries) {
-            if (in_template.count(key)) continue;
-            result.obsolete.push_back(*entry);
-            if (entries != &old_file.entries) continue;
-            ++counts.obsolete;
-            if (is_translated(*entry) && !remembered.used(entry)) ++counts.translations_aside;
-        }
-    }
-    for (PoMessage &entry : result.obsolete) {
-        entry.references.clear();
-        entry.extracted_comments.clear();
+    for (const auto &[key, entry] : old_file.entries) {
+        if (in_template.find(key)) continue;
+        ++counts.obsolete;
+        if (is_translated(*entry) && !remembered.used(entry)) ++counts.translations_aside;
     }
     if (counts.translations_aside * 2 > counts.translated_before && !force) {
         messages.trouble("merge: " + std::to_string(counts.translations_aside) + " of the " + std::to_string(counts.translated_before) +
@@ -229,7 +239,32 @@ int run_merge(const Messages &messages, const Arguments &words) {
         return status_findings;
     }
 
-    const int status = write_po_output(messages, update ? paths[0] : output, po_file_text(result), old_file.file.charset);
+    // The merged file, written as its entries are made with no copy of them all kept: the header,
+    // the template's entries, then the obsolete ones.
+    const auto make_entries = [&](PoText &text) {
+        if (translation.has_header) text.add(translation.header, false);
+        PoMessage made;
+        for (const auto &[key, entry] : new_file.entries) {
+            if (in_template.find(key) != entry) continue;
+            const PoMessage *found = active.find(key);
+            const PoMessage *old = found ? found : obsolete.find(key);
+            merge_into(made, *entry, old, plural_count);
+            if (!old && memory) remembered.fill(made);  // a renamed key's translation, fuzzy
+            ++(made.has_flag("fuzzy") ? counts.fuzzy : old ? counts.kept : counts.fresh);
+            text.add(made, false);
+        }
+        // Keys the template lacks keep their translation, obsolete; so do the old obsolete ones.
+        for (const auto *entries : {&old_file.entries, &old_file.obsolete}) {
+            for (const auto &[key, entry] : *entries) {
+                if (in_template.find(key)) continue;
+                made = *entry;
+                made.references.clear();
+                made.extracted_comments.clear();
+                text.add(made, true);
+            }
+        }
+    };
+    const int status = write_po_entries(messages, update ? paths[0] : output, old_file.file.charset, make_entries);
     if (status == status_clean) {
         messages.say(paths[0] + ": " + std::to_string(counts.kept) + " kept, " + std::to_string(counts.fuzzy) + " fuzzy, " +
                          std::to_string(counts.fresh) + " new, " + std::to_string(counts.obsolete) + " obsolete");

@@ -66,17 +66,11 @@ KeyedEntries keyed_entries(const std::vector<PoMessage> &entries, bool in_contex
 }
 
 std::string po_file_text(const PoFile &file) {
-    std::string text;
-    if (file.has_header) append_po_entry(text, file.header);
-    for (const PoMessage &entry : file.entries) {
-        if (!text.empty()) text += '\n';
-        append_po_entry(text, entry);
-    }
-    for (const PoMessage &entry : file.obsolete) {
-        if (!text.empty()) text += '\n';
-        append_po_entry(text, entry, true);
-    }
-    return text;
+    PoText text;
+    if (file.has_header) text.add(file.header, false);
+    for (const PoMessage &entry : file.entries) text.add(entry, false);
+    for (const PoMessage &entry : file.obsolete) text.add(entry, true);
+    return text.text();
 }
 
 }  // namespace vellix

@@ -236,6 +236,19 @@ std::string po_entry(const PoMessage &message, bool obsolete) {
     return entry;
 }
 
+void PoText::add(const PoMessage &entry, bool obsolete) {
+    if (started_) text_ += '\n';
+    started_ = true;
+    append_po_entry(text_, entry, obsolete);
+    if (pieces_ && text_.size() >= (std::size_t{1} << 20)) flush();
+}
+
+void PoText::flush() {
+    if (!pieces_ || text_.empty()) return;
+    pieces_(text_);
+    text_.clear();
+}
+
 std::string po_header(const std::string &plural_forms) {
     std::string header = "Project-Id-Version: PACKAGE VERSION\n"
                          "MIME-Version: 1.0\n"

@@ -5,6 +5,7 @@
 
 #include "po_reader.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,23 @@ std::vector<std::string> wrapped_references(const std::vector<std::string> &refe
 // then its fields; an obsolete one has its fields behind "#~ ".
 std::string po_entry(const PoMessage &message, bool obsolete = false);
 void append_po_entry(std::string &out, const PoMessage &message, bool obsolete = false);
+
+// A PO file's text made entry by entry, with an empty line between entries: kept whole, or handed
+// to `pieces` about every megabyte and at flush(), so that a large file is never held at once.
+class PoText {
+public:
+    PoText() = default;
+    explicit PoText(std::function<void(std::string_view piece)> pieces) : pieces_(std::move(pieces)) {}
+    void add(const PoMessage &entry, bool obsolete);
+    void flush();
+    // The whole text, when no `pieces` were given.
+    const std::string &text() const { return text_; }
+
+private:
+    std::function<void(std::string_view)> pieces_;
+    std::string text_;
+    bool started_ = false;
+};
 
 // The header entry of a file written by vellix: UTF-8, keys in msgctxt, and the Plural-Forms
 // field when `plural_forms` is not empty.
