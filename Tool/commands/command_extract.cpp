@@ -10,10 +10,10 @@
 #include "text_escape.h"
 #include "utf8.h"
 #include "first_definitions.h"
+#include "text_store.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -60,12 +60,18 @@ struct Place {
     std::uint64_t line;
 };
 
+// A reference of an entry, written "file:line" only in the template; an entry's references are a
+// chain through `next` in one list of them all, so that none costs an allocation of its own.
+struct Reference {
+    Place place;
+    std::size_t next;
+};
+constexpr std::size_t no_reference = static_cast<std::size_t>(-1);
+
 struct Extracted {
-    std::string key;
-    std::string text;
+    std::string_view key, text, plural_text;  // kept in the extraction's text store
     bool plural = false;
-    std::string plural_text;
-    std::vector<Place> references;  // written "file:line" only in the template, not kept per call
+    std::size_t first_reference = no_reference, last_reference = no_reference;
     std::vector<std::string> comments;
     Place first{};  // where the text was first given, for messages
 };
@@ -109,9 +115,9 @@ public:
         const bool all_literal = text && text->is_literal && (!keyword.plural || (plural && plural->is_literal));
         const bool escapes_kept = !key->escape_too_large && !(text && text->escape_too_large) && !(plural && plural->escape_too_large);
         if (const std::uint64_t known = all_literal && escapes_kept ? positions_.find(key->text, hash) : 0) {
-            const Extracted &entry = entries[known - 1];
+            Extracted &entry = entries[known - 1];
             if (entry.text == text_given && entry.plural == (keyword.plural != 0) && entry.plural_text == plural_given) {
-                add_place(entries[known - 1], place, call.comment);
+                add_place(entry, place, call.comment);
                 return;
             }
         }
@@ -138,17 +144,17 @@ public:
         const std::uint64_t known = positions_.find_or_add(key->text, hash, entries.size() + 1);
         if (known == 0) {
             Extracted &made = entries.emplace_back();
-            made.key = key->text;
-            made.text = text_given;
+            made.key = texts_.keep(key->text);
+            made.text = texts_.keep(text_given);
             made.plural = keyword.plural != 0;
-            made.plural_text = plural_given;
+            made.plural_text = texts_.keep(plural_given);
             made.first = Place{file, call.line};
             add_place(made, place, call.comment);
             return;
         }
         Extracted &entry = entries[known - 1];
         if (entry.text != text_given || entry.plural != (keyword.plural != 0) || entry.plural_text != plural_given) {
-            Finding clash = error_at(call.line, "key " + quoted(entry.key) + " is used with another text than before");
+            Finding clash = error_at(call.line, "key " + quoted(std::string(entry.key)) + " is used with another text than before");
             clash.note = "the key's text is first given here";
             clash.note_line = entry.first.line;
             clash.note_path = paths[entry.first.file];
@@ -160,35 +166,45 @@ public:
     }
 
     const std::vector<std::string> &paths;
-    std::deque<Extracted> entries;
+    std::vector<Extracted> entries;
+    std::vector<Reference> references;
     bool failed = false;
 
 private:
-    static void add_place(Extracted &entry, const Place &place, const std::string &comment) {
-        entry.references.push_back(place);
+    void add_place(Extracted &entry, const Place &place, const std::string &comment) {
+        references.push_back(Reference{place, no_reference});
+        if (entry.last_reference == no_reference) {
+            entry.first_reference = references.size() - 1;
+        } else {
+            references[entry.last_reference].next = references.size() - 1;
+        }
+        entry.last_reference = references.size() - 1;
         if (!comment.empty() && (entry.comments.empty() || entry.comments.back() != comment)) entry.comments.push_back(comment);
     }
 
     FirstDefinitions positions_;
+    TextStore texts_;
 };
 
-bool is_format(const std::string &text) {
-    if (text.find('%') == std::string::npos) return false;  // most texts: no conversion to read
-    const PrintfFormat format = read_printf_format(text);
+bool is_format(std::string_view text) {
+    if (text.find('%') == std::string_view::npos) return false;  // most texts: no conversion to read
+    const PrintfFormat format = read_printf_format(std::string(text));
     return format.invalid_because.empty() && !format.argument_types.empty();
 }
 
 // The template's entry: the key as msgctxt, the texts as msgid (and msgid_plural), translations
 // empty. Made in `message`, one per thread reused for every entry, so that its strings keep their
 // memory from one entry to the next.
-void make_template_entry(const Extracted &entry, const std::vector<std::string> &paths, PoMessage &message,
+void make_template_entry(const Extracted &entry, const Extraction &extraction, PoMessage &message,
                          std::vector<std::string> &references) {
     message.extracted_comments.assign(entry.comments.begin(), entry.comments.end());
-    references.resize(entry.references.size());
-    for (std::size_t i = 0; i < references.size(); ++i) {
-        const Place &place = entry.references[i];
-        references[i].assign(paths[place.file]).append(1, ':').append(std::to_string(place.line));
+    std::size_t count = 0;
+    for (std::size_t at = entry.first_reference; at != no_reference; at = extraction.references[at].next) {
+        const Place &place = extraction.references[at].place;
+        if (count == references.size()) references.emplace_back();
+        references[count++].assign(extraction.paths[place.file]).append(1, ':').append(std::to_string(place.line));
     }
+    references.resize(count);
     message.references = wrapped_references(references);
     message.flags.clear();
     if (is_format(entry.text) || (entry.plural && is_format(entry.plural_text))) message.flags.emplace_back("c-format");
@@ -210,7 +226,7 @@ std::string template_text(const Extraction &extraction) {
         std::vector<std::string> references;
         const std::size_t end = count * (part + 1) / parts.size();
         for (std::size_t i = count * part / parts.size(); i < end; ++i) {
-            make_template_entry(extraction.entries[i], extraction.paths, message, references);
+            make_template_entry(extraction.entries[i], extraction, message, references);
             parts[part] += '\n';
             append_po_entry(parts[part], message);
         }
