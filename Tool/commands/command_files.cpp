@@ -103,12 +103,16 @@ int write_po_entries(const Messages &messages, const std::string &path, const st
 }
 
 int write_output(const Messages &messages, const std::string &path, const std::string &text) {
+    return write_output(messages, path, std::vector<std::string_view>{text});
+}
+
+int write_output(const Messages &messages, const std::string &path, const std::vector<std::string_view> &pieces) {
     if (path.empty()) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        for (const std::string_view piece : pieces) std::fwrite(piece.data(), 1, piece.size(), stdout);
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status_clean;
         return messages.cannot_write("the standard output", std::strerror(errno));
     }
-    if (replace_file_with_text(path, text)) return status_clean;
+    if (replace_file_with_text(path, pieces)) return status_clean;
     return messages.cannot_write(path, write_failure_reason(errno));
 }
 

@@ -11,6 +11,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vellix {
 
@@ -30,6 +32,8 @@ int read_po_or_report(const Messages &messages, const std::string &path, PoFile 
 // Writes `text` to standard output when `path` is empty, else replaces the file at `path` with it;
 // gives status_clean, or status_findings after saying why it could not.
 int write_output(const Messages &messages, const std::string &path, const std::string &text);
+// The same with a text given in pieces, written one after the other.
+int write_output(const Messages &messages, const std::string &path, const std::vector<std::string_view> &pieces);
 
 // The same for PO text read from a file in `charset` (PoFile::charset): written back in that charset,
 // or refused, nothing written, where it holds characters the charset lacks.

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -305,9 +307,10 @@ bool write_and_sync(TempFile &temp, const std::function<bool(std::FILE *)> &writ
     return synced && written;
 }
 
-// Writes `text` to the stream, flushes and closes it; true when all of that succeeded.
-bool write_text(std::FILE *file, const std::string &text) {
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+// Writes the pieces of a text to the stream, flushes and closes it; true when all of that succeeded.
+bool write_text(std::FILE *file, const std::vector<std::string_view> &pieces) {
+    bool written = true;
+    for (const std::string_view piece : pieces) written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
     const bool flushed = std::fflush(file) == 0;
     return std::fclose(file) == 0 && written && flushed;
 }
@@ -374,7 +377,7 @@ Creation create_file_with_text(const std::string &path, const std::string &text)
     inspect_output(path.c_str(), target);  // where the temporary file goes, and the new file's permissions
     TempFile temp;
     if (!create_temp_beside(target, temp)) return Creation::failed;
-    const auto write = [&text](std::FILE *file) { return write_text(file, text); };
+    const auto write = [&text](std::FILE *file) { return write_text(file, {text}); };
     const Creation created = write_and_sync(temp, write) ? move_into_place(temp.path, path) : Creation::failed;
     const int reason = errno;
     if (created != Creation::created) remove_file(temp.path);
@@ -388,7 +391,11 @@ bool replace_file_with_catalog(const char *output_path, const i18n *handle) {
 }
 
 bool replace_file_with_text(const std::string &output_path, const std::string &text) {
-    return replace_file(output_path.c_str(), [&text](std::FILE *file) { return write_text(file, text); }, Fallback::refuse);
+    return replace_file_with_text(output_path, std::vector<std::string_view>{text});
+}
+
+bool replace_file_with_text(const std::string &output_path, const std::vector<std::string_view> &pieces) {
+    return replace_file(output_path.c_str(), [&pieces](std::FILE *file) { return write_text(file, pieces); }, Fallback::refuse);
 }
 
 }  // namespace vellix

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vellix {
 
@@ -38,6 +40,8 @@ bool replace_file_with_catalog(const char *output_path, const i18n *handle);
 // The same with `text`, which may be a translator's only copy of their work: never written in place
 // over a regular file, so that a failed write cannot cut it short.
 bool replace_file_with_text(const std::string &output_path, const std::string &text);
+// The same with a text given in pieces, written one after the other.
+bool replace_file_with_text(const std::string &output_path, const std::vector<std::string_view> &pieces);
 
 // Why a write failed, for a message, from the errno the functions above leave: the system's text,
 // but on Windows for EBUSY (a sharing violation): another program holds the file open.
