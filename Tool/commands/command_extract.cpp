@@ -78,7 +78,12 @@ struct Extracted {
 
 class Extraction {
 public:
-    explicit Extraction(const std::vector<std::string> &paths) : paths(paths), positions_(1 << 13, 1 << 18) {}
+    // Room for 64 entries and references a file, so that the lists are seldom moved as they grow;
+    // reserved memory costs nothing until it is touched.
+    explicit Extraction(const std::vector<std::string> &paths) : paths(paths), positions_(1 << 13, 1 << 18) {
+        entries.reserve(std::min<std::size_t>(paths.size(), 1 << 16) * 64);
+        references.reserve(std::min<std::size_t>(paths.size(), 1 << 16) * 64);
+    }
 
     // The calls of the file paths[file], its findings to `findings`.
     void call(std::size_t file, const FoundCall &call, const Keyword &keyword, FindingSink &findings) {
