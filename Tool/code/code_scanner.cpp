@@ -43,6 +43,7 @@ struct Lexed {
     std::string strings;  // the string tokens' decoded bytes, one after the other
     std::vector<TaggedComment> comments;
     std::vector<MacroDefinition> macros;
+    std::vector<std::size_t> line_feeds;  // where the code's line feeds are
 };
 
 bool is_identifier_start(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c & 0x80); }
@@ -83,33 +84,38 @@ SplicedCode without_splices(std::string_view code) {
     return spliced;
 }
 
-// The line of a byte of the text: from the table of spliced code, or else by counting line feeds
-// from the byte asked about before. Tokens are asked about in order, so counting reads the text
-// once instead of keeping a line for every byte.
+// The line of a byte of the text: from the table of spliced code, or else from where the text's
+// line feeds are, found once with memchr and walked with a cursor. Tokens are asked about in order,
+// so each asks a comparison or two, instead of a line kept for every byte.
 class LineFinder {
 public:
-    LineFinder(std::string_view text, const std::vector<std::uint32_t> *table) : text_(text), table_(table) {}
+    LineFinder(std::string_view text, const std::vector<std::uint32_t> *table, std::vector<std::size_t> &feeds)
+        : table_(table), feeds_(feeds) {
+        feeds_.clear();
+        if (table_) return;
+        for (const char *at = text.data(), *end = text.data() + text.size();
+             (at = static_cast<const char *>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) != nullptr; ++at) {
+            feeds_.push_back(static_cast<std::size_t>(at - text.data()));
+        }
+    }
     std::uint64_t at(std::size_t position) {
         if (table_) return (*table_)[position];
-        const char *from = text_.data() + std::min(cursor_, position);
-        const char *to = text_.data() + std::max(cursor_, position);
-        const auto feeds = static_cast<std::uint64_t>(std::count(from, to, '\n'));
-        line_ = position >= cursor_ ? line_ + feeds : line_ - feeds;
-        cursor_ = position;
-        return line_;
+        // feeds_before_ is the number of line feeds before `position`.
+        while (feeds_before_ < feeds_.size() && feeds_[feeds_before_] < position) ++feeds_before_;
+        while (feeds_before_ > 0 && feeds_[feeds_before_ - 1] >= position) --feeds_before_;
+        return feeds_before_ + 1;
     }
 
 private:
-    std::string_view text_;
     const std::vector<std::uint32_t> *table_;
-    std::size_t cursor_ = 0;
-    std::uint64_t line_ = 1;
+    std::vector<std::size_t> &feeds_;
+    std::size_t feeds_before_ = 0;
 };
 
 class Lexer {
 public:
     Lexer(std::string_view text, const std::vector<std::uint32_t> *line_table, std::string_view comment_tag, Lexed &lexed)
-        : text_(text), lines_(text, line_table), tag_(comment_tag), lexed_(lexed), tokens_(lexed.tokens), strings_(lexed.strings) {}
+        : text_(text), lines_(text, line_table, lexed.line_feeds), tag_(comment_tag), lexed_(lexed), tokens_(lexed.tokens), strings_(lexed.strings) {}
 
     void lex() {
         std::vector<Token> &tokens = tokens_;
