@@ -46,8 +46,33 @@ struct Lexed {
     std::vector<std::size_t> line_feeds;  // where the code's line feeds are
 };
 
-bool is_identifier_start(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c & 0x80); }
-bool is_identifier_char(char c) { return is_identifier_start(c) || (c >= '0' && c <= '9'); }
+// What a byte starts, for the lexer's dispatch: one table lookup instead of a chain of comparisons.
+enum class CharClass : unsigned char { other, space, line_feed, slash, quote, apostrophe, name, digit };
+
+struct CharClasses {
+    CharClass of[256];
+    constexpr CharClasses() : of() {
+        for (int c = 0; c < 256; ++c) {
+            CharClass kind = CharClass::other;
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') kind = CharClass::space;
+            if (c == '\n') kind = CharClass::line_feed;
+            if (c == '/') kind = CharClass::slash;
+            if (c == '"') kind = CharClass::quote;
+            if (c == '\'') kind = CharClass::apostrophe;
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80) kind = CharClass::name;
+            if (c >= '0' && c <= '9') kind = CharClass::digit;
+            of[c] = kind;
+        }
+    }
+};
+constexpr CharClasses char_classes;
+
+CharClass class_of(char c) { return char_classes.of[static_cast<unsigned char>(c)]; }
+bool is_identifier_start(char c) { return class_of(c) == CharClass::name; }
+bool is_identifier_char(char c) {
+    const CharClass kind = class_of(c);
+    return kind == CharClass::name || kind == CharClass::digit;
+}
 
 // Whether the code holds a backslash-newline anywhere; most files hold none and are read in place.
 bool has_splices(std::string_view code) {
@@ -124,29 +149,34 @@ public:
         bool line_start = true;  // only spaces since the line began
         while (at_ < text_.size()) {
             const char c = text_[at_];
-            if (c == '\n') {
-                line_start = true;
-            } else if (c != ' ' && c != '\t' && c != '\r' && c != '\f' && c != '\v') {
-                if (c == '#' && line_start) macro_definition();
-                line_start = false;
+            const CharClass kind = class_of(c);
+            // Spaces, most bytes of code after names, cost one lookup each.
+            if (kind == CharClass::space) {
+                ++at_;
+                continue;
             }
-            if (c == '/' && peek(1) == '/') {
-                line_comment();
-            } else if (c == '/' && peek(1) == '*') {
-                block_comment();
-            } else if (c == '"') {
-                string_token(tokens, false);
-            } else if (c == '\'') {
-                char_literal(tokens, at_);
-            } else if (is_identifier_start(c)) {
-                identifier(tokens);
-            } else if (c >= '0' && c <= '9') {
-                number(tokens);
-            } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+            if (kind == CharClass::line_feed) {
+                line_start = true;
                 ++at_;
-            } else {
-                push_other(tokens, c, at_);
-                ++at_;
+                continue;
+            }
+            if (c == '#' && line_start) macro_definition();
+            line_start = false;
+            switch (kind) {
+            case CharClass::slash:
+                if (peek(1) == '/') {
+                    line_comment();
+                } else if (peek(1) == '*') {
+                    block_comment();
+                } else {
+                    push_other(tokens, c, at_++);
+                }
+                break;
+            case CharClass::quote: string_token(tokens, false); break;
+            case CharClass::apostrophe: char_literal(tokens, at_); break;
+            case CharClass::name: identifier(tokens); break;
+            case CharClass::digit: number(tokens); break;
+            default: push_other(tokens, c, at_++); break;
             }
         }
     }
@@ -225,15 +255,15 @@ private:
         while (at_ < text_.size() && is_identifier_char(text_[at_])) ++at_;
         const std::string_view name = text_.substr(start, at_ - start);
         const char next = peek(0);
-        // An encoding prefix joined to a literal makes it part of the literal.
-        if (next == '"' && (name == "u8" || name == "u" || name == "U" || name == "L")) {
-            return string_token(tokens, false, start, name != "u8");
+        // An encoding prefix joined to a literal makes it part of the literal (prefixes are at most
+        // three bytes, so longer names skip the comparisons).
+        if ((next == '"' || next == '\'') && name.size() <= 3) {
+            const bool encoding = name == "u8" || name == "u" || name == "U" || name == "L";
+            if (next == '"' && encoding) return string_token(tokens, false, start, name != "u8");
+            const bool raw_prefix = name == "R" || name == "u8R" || name == "uR" || name == "UR" || name == "LR";
+            if (next == '"' && raw_prefix && raw_delimiter_ends()) return string_token(tokens, true, start, false);
+            if (next == '\'' && encoding) return char_literal(tokens, start);
         }
-        const bool raw_prefix = name == "R" || name == "u8R" || name == "uR" || name == "UR" || name == "LR";
-        if (next == '"' && raw_prefix && raw_delimiter_ends()) {
-            return string_token(tokens, true, start, false);
-        }
-        if (next == '\'' && (name == "u8" || name == "u" || name == "U" || name == "L")) return char_literal(tokens, start);
         // An <inttypes.h> macro right after a literal joins it as xgettext writes it: "%" PRIu64
         // " bytes" is "%<PRIu64> bytes", which compiling turns into the platform's conversion.
         // (The string is the store's last, so the name joins its bytes.)
