@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         previous_line = call.line;
         for (const vellix::CallArgument &argument : call.arguments) {
             if (argument.line == 0 || argument.line > lines) std::abort();
-            if (argument.is_literal) check_round_trip(argument.text);
+            if (argument.is_literal) check_round_trip(std::string(argument.text));
         }
     });
     return 0;

@@ -19,7 +19,7 @@ std::vector<std::string> calls_of(const std::string &code, const char *tag = "TR
         [&](const vellix::FoundCall &call) {
             std::string line = call.name + "@" + std::to_string(call.line) + ":";
             for (const vellix::CallArgument &argument : call.arguments) {
-                const std::string text = argument.escape_too_large ? "!" + argument.text : argument.text;
+                const std::string text = (argument.escape_too_large ? "!" : "") + std::string(argument.text);
                 line += (argument.is_literal ? "[" + text + "]" : argument.is_macro_parameter ? "p" : "?") + "@" +
                         std::to_string(argument.line);
             }

@@ -442,8 +442,20 @@ struct OpenBracket {
 struct CallScanner::Buffers {
     SplicedCode spliced;
     Lexed lexed;
-    std::vector<FoundCall> calls;  // since no call was open, in the order of their names
+    // The calls found since no call was open, in the order of their names: the first `in_use`,
+    // the others kept from earlier calls for their memory (a call's arguments hold no memory of
+    // their own, so clearing them frees nothing).
+    std::vector<FoundCall> calls;
+    std::size_t in_use = 0;
     std::vector<OpenBracket> open;
+
+    FoundCall &next_call() {
+        if (in_use == calls.size()) calls.emplace_back();
+        FoundCall &call = calls[in_use++];
+        call.arguments.clear();
+        call.comment.clear();
+        return call;
+    }
 };
 
 CallScanner::CallScanner() : buffers_(std::make_unique<Buffers>()) {}
@@ -451,14 +463,14 @@ CallScanner::~CallScanner() = default;
 
 void scan_calls(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
                 std::string_view comment_tag, const std::function<void(const FoundCall &)> &found) {
-    CallScanner().scan(code, wanted, comment_tag, [&found](FoundCall &call) { found(call); });
+    CallScanner().scan(code, wanted, comment_tag, found);
 }
 
 // One pass over the tokens with a stack of open brackets, so that nested and unclosed calls cost
 // no rescanning: linear in the number of tokens. A call's arguments are complete when its bracket
 // closes (or the code ends); calls are handed on in the order of their names once no call is open.
 void CallScanner::scan(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
-                       std::string_view comment_tag, const std::function<void(FoundCall &)> &found) {
+                       std::string_view comment_tag, const std::function<void(const FoundCall &)> &found) {
     constexpr std::size_t no_call = static_cast<std::size_t>(-1);
     // Code with line splices is read from a copy without them; other code in place.
     SplicedCode &spliced = buffers_->spliced;
@@ -477,14 +489,14 @@ void CallScanner::scan(std::string_view code, const std::function<bool(std::stri
     const std::vector<TaggedComment> &comments = lexed.comments;
     std::vector<FoundCall> &calls = buffers_->calls;
     std::vector<OpenBracket> &open = buffers_->open;
-    calls.clear();
+    buffers_->in_use = 0;
     open.clear();
     std::size_t open_calls = 0;
     std::size_t next_comment = 0;
     std::string member_name;  // reused, so that member calls cost no allocation each
     const auto hand_on = [&] {
-        for (FoundCall &call : calls) found(call);
-        calls.clear();
+        for (std::size_t i = 0; i < buffers_->in_use; ++i) found(calls[i]);
+        buffers_->in_use = 0;
     };
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const Token &token = tokens[i];
@@ -504,14 +516,13 @@ void CallScanner::scan(std::string_view code, const std::function<bool(std::stri
             // The last tagged comment before this token counts when it ends on the call's line or
             // the line before.
             while (next_comment < comments.size() && comments[next_comment].tokens_before <= i) ++next_comment;
-            FoundCall call;
-            call.name = std::string(name_asked(tokens, i, code, member_name));
+            FoundCall &call = buffers_->next_call();
+            call.name.assign(name_asked(tokens, i, code, member_name));
             call.line = token.line;
             if (next_comment > 0 && comments[next_comment - 1].end_line + 1 >= token.line) {
                 call.comment = comments[next_comment - 1].text;
             }
-            calls.push_back(std::move(call));
-            open.push_back(OpenBracket{calls.size() - 1, i + 2});
+            open.push_back(OpenBracket{buffers_->in_use - 1, i + 2});
             ++open_calls;
             ++i;  // its '('
         }

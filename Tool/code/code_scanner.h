@@ -19,7 +19,7 @@ namespace vellix {
 
 struct CallArgument {
     bool is_literal = false;  // one or more string literals and nothing else
-    std::string text;         // the literal's bytes (UTF-8 for \u and \U escapes)
+    std::string_view text;    // the literal's bytes (UTF-8 for \u and \U escapes), valid as long as the call is
     std::uint64_t line = 0;   // where the argument starts
     bool escape_too_large = false;  // an octal or hex escape above 0xFF in a narrow literal, left out of `text`
     // The argument is one of the parameters of the function-like macro whose #define holds the call
@@ -38,13 +38,14 @@ struct FoundCall {
 // Hands each call of a name for which `wanted` says true to `found` (asked with a '.' before the
 // name for a member call, so that ".tr" names obj.tr( and obj->tr( but not a free tr()), in the
 // order of the calls' names in the code; a call inside another's arguments comes after it. With an empty
-// `comment_tag`, no comments are kept.
+// `comment_tag`, no comments are kept. A call, and the texts of its arguments, are valid until
+// `found` returns: a caller that keeps them copies them.
 void scan_calls(std::string_view code, const std::function<bool(std::string_view name)> &wanted,
                 std::string_view comment_tag, const std::function<void(const FoundCall &)> &found);
 
-// scan_calls for many files: the buffers of one scan are kept for the next, so that a program that
-// reads a tree of files allocates for its largest file rather than for each. `found` may take
-// what a call holds (move from it). One scan at a time.
+// scan_calls for many files: the buffers of one scan (the calls handed on among them) are kept for
+// the next, so that a program that reads a tree of files allocates for its largest file rather than
+// for each file or call. One scan at a time.
 class CallScanner {
 public:
     CallScanner();
@@ -52,7 +53,7 @@ public:
     CallScanner(const CallScanner &) = delete;
     CallScanner &operator=(const CallScanner &) = delete;
     void scan(std::string_view code, const std::function<bool(std::string_view name)> &wanted, std::string_view comment_tag,
-              const std::function<void(FoundCall &)> &found);
+              const std::function<void(const FoundCall &)> &found);
 
 private:
     struct Buffers;

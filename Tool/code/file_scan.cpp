@@ -25,14 +25,14 @@ public:
     bool scan_next(CallScanner &scanner) {
         const std::size_t index = next_.fetch_add(1);
         if (index >= paths_.size()) return false;
-        ScannedFile outcome;
+        ScannedFile outcome = spare();
         try {
             outcome.source = read_source_file(paths_[index].c_str());
             const SourceFile &source = outcome.source;
             outcome.scanned = source.result == SourceRead::read && !starts_with_catalog_magic(source.bytes.get(), source.size);
             if (outcome.scanned) {
                 scanner.scan(std::string_view(source.bytes.get(), source.size), wanted_, tag_,
-                             [&outcome](FoundCall &call) { outcome.calls.push_back(std::move(call)); });
+                             [&outcome](const FoundCall &call) { keep(call, outcome); });
                 outcome.source.bytes.reset();  // only the calls are needed now
             }
         } catch (...) {
@@ -55,7 +55,11 @@ public:
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 if (failure_) std::rethrow_exception(failure_);
-                if (ready_[index]) return outcomes_[index];
+                if (ready_[index]) {
+                    // Where it stays until handed on (moving it may move short texts).
+                    point_into_texts(outcomes_[index]);
+                    return outcomes_[index];
+                }
             }
             if (!scan_next(scanner)) {
                 std::unique_lock<std::mutex> lock(mutex_);
@@ -64,9 +68,10 @@ public:
         }
     }
 
-    // Its memory back once handed on.
+    // Handed on: its memory serves a later file.
     void release(std::size_t index) {
         std::lock_guard<std::mutex> lock(mutex_);
+        spares_.push_back(std::move(outcomes_[index]));
         outcomes_[index] = ScannedFile{};
     }
 
@@ -74,6 +79,42 @@ public:
     void stop() { next_.store(paths_.size()); }
 
 private:
+    // An outcome handed on before, emptied, or a new one.
+    ScannedFile spare() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (spares_.empty()) return ScannedFile{};
+        ScannedFile outcome = std::move(spares_.back());
+        spares_.pop_back();
+        outcome.call_count = 0;
+        outcome.texts.clear();
+        return outcome;
+    }
+
+    // A copy of the call in the outcome, reusing the memory of the call that stood there before.
+    // Its arguments' texts are appended to the outcome's texts, in order; until point_into_texts()
+    // the arguments still view the scanner's copies, which go with the next file.
+    static void keep(const FoundCall &call, ScannedFile &outcome) {
+        if (outcome.call_count == outcome.calls.size()) outcome.calls.emplace_back();
+        FoundCall &kept = outcome.calls[outcome.call_count++];
+        kept.name.assign(call.name);
+        kept.line = call.line;
+        kept.comment.assign(call.comment);
+        kept.arguments.assign(call.arguments.begin(), call.arguments.end());
+        for (const CallArgument &argument : call.arguments) outcome.texts.append(argument.text);
+    }
+
+    // The arguments' texts made views of the outcome's texts, once the outcome no longer moves: the
+    // same sizes, in the order they were appended.
+    static void point_into_texts(ScannedFile &outcome) {
+        std::size_t offset = 0;
+        for (std::size_t i = 0; i < outcome.call_count; ++i) {
+            for (CallArgument &argument : outcome.calls[i].arguments) {
+                argument.text = std::string_view(outcome.texts).substr(offset, argument.text.size());
+                offset += argument.text.size();
+            }
+        }
+    }
+
     const std::vector<std::string> &paths_;
     const std::function<bool(std::string_view)> &wanted_;
     std::string_view tag_;
@@ -82,6 +123,7 @@ private:
     std::condition_variable changed_;
     std::vector<ScannedFile> outcomes_;
     std::vector<bool> ready_;
+    std::vector<ScannedFile> spares_;
     std::exception_ptr failure_;
 };
 

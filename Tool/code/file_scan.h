@@ -15,11 +15,15 @@
 namespace vellix {
 
 // One file's outcome: how reading it went (its bytes are released once scanned; a compiled
-// catalog's are kept, for the caller to tell), and its calls in scan_calls' order.
+// catalog's are kept, for the caller to tell), and its calls in scan_calls' order: the first
+// `call_count` of `calls`, whose argument texts are kept in `texts`. Outcomes handed on are used
+// again for later files, so that the calls of a tree cost no allocation each.
 struct ScannedFile {
     SourceFile source;
     bool scanned = false;  // read, and not a compiled catalog
     std::vector<FoundCall> calls;
+    std::size_t call_count = 0;
+    std::string texts;
 };
 
 // Scans paths[i] for every i and hands each outcome to `each(i, outcome)` in the order of i, on

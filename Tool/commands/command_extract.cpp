@@ -288,7 +288,8 @@ int run_extract(const Messages &messages, const Arguments &words) {
                        return;
                    }
                    FindingPrinter printer{stderr, paths[index]};
-                   for (const FoundCall &call : outcome.calls) {
+                   for (std::size_t i = 0; i < outcome.call_count; ++i) {
+                       const FoundCall &call = outcome.calls[i];
                        extraction.call(index, call, keywords.find(call.name)->second, printer);
                    }
                });
