@@ -29,10 +29,12 @@ constexpr std::size_t form_key_bytes = 3;
 
 class CatalogBuilder : public PoSink {
 public:
-    // Real entries take 60 bytes or more of a file; the table grows if there are more.
+    // Real entries take 200 bytes or more of a file, with their comments and references: a table
+    // sized so is a quarter of one sized for the smallest entries, which matters since every slot
+    // is zeroed; it grows if there are more.
     // `converted_from`: the charset the file was converted from into UTF-8, or "".
     CatalogBuilder(const PoOptions &options, PoCatalogSink &sink, std::size_t file_size, std::string converted_from)
-        : options_(options), sink_(sink), converted_from_(std::move(converted_from)), first_lines_(file_size / 64, file_size / 2) {}
+        : options_(options), sink_(sink), converted_from_(std::move(converted_from)), first_lines_(file_size / 200, file_size / 2) {}
 
     void syntax_error(std::uint64_t line, const std::string &text) override { error(line, text); }
     void warning(std::uint64_t line, const std::string &text) override { report(warning_at(line, text)); }
@@ -70,7 +72,8 @@ public:
         key_ready_ = false;
         // Only a key that holds a conversion can be one that <inttypes.h> macros expanded into.
         const bool may_be_format = key.find('%') != std::string::npos;
-        std::string joined;
+        std::string &joined = joined_;
+        joined.clear();
         if (may_be_format) {
             for (const std::string &text : message.translations) joined.append(text).append(1, '\0');
         }
@@ -78,8 +81,8 @@ public:
             // Two texts that became one key once their <inttypes.h> macros were expanded (%<PRIx64>
             // and %lx on LP64, the latter flagged c-format or not) are one entry when their
             // translations agree, as in real catalogs.
-            const auto earlier = may_be_format ? format_entries_.find(first_line) : format_entries_.end();
-            if (earlier != format_entries_.end() && earlier->second.translations == joined && (expanding_ || earlier->second.expanded)) {
+            const FormatEntry *earlier = may_be_format ? format_entry_at(first_line) : nullptr;
+            if (earlier && format_translations(*earlier) == joined && (expanding_ || earlier->expanded)) {
                 return;
             }
             Finding duplicate = error_at(message.line, "duplicate key " + quoted(key));
@@ -88,7 +91,11 @@ public:
             report(duplicate);
             return;
         }
-        if (may_be_format) format_entries_.emplace(message.line, FormatEntry{std::move(joined), expanding_});
+        // Entries come in the order of their lines: the list stays sorted for format_entry_at().
+        if (may_be_format && (format_entries_.empty() || format_entries_.back().line < message.line)) {
+            format_entries_.push_back(FormatEntry{message.line, format_texts_.size(), joined.size(), expanding_});
+            format_texts_ += joined;
+        }
         if (!message.is_header()) sink_.key(key, message.id, message.line);
         if (message.is_header() && !converted_from_.empty() && !options_.keep_charset) {
             // The catalog's header says what its texts now are.
@@ -315,10 +322,24 @@ private:
     bool declared_utf8_ = false;  // the header's charset is UTF-8: every field must be
     bool expanding_ = false;      // the entry being read is one with its <inttypes.h> macros expanded
     struct FormatEntry {
-        std::string translations;  // each followed by a NUL
+        std::uint64_t line;
+        std::size_t offset, size;  // its translations in format_texts_, each followed by a NUL
         bool expanded;
     };
-    std::unordered_map<std::uint64_t, FormatEntry> format_entries_;  // entries whose key holds a '%', by line
+    // The entries whose key holds a '%', by line, their translations back to back in one text: no
+    // allocation each, as most are never looked at again.
+    std::vector<FormatEntry> format_entries_;
+    std::string format_texts_;
+    std::string joined_;  // the entry's translations being judged, kept to reuse its memory
+
+    const FormatEntry *format_entry_at(std::uint64_t line) const {
+        const auto found = std::lower_bound(format_entries_.begin(), format_entries_.end(), line,
+                                            [](const FormatEntry &entry, std::uint64_t wanted) { return entry.line < wanted; });
+        return found != format_entries_.end() && found->line == line ? &*found : nullptr;
+    }
+    std::string_view format_translations(const FormatEntry &entry) const {
+        return std::string_view(format_texts_).substr(entry.offset, entry.size);
+    }
     bool rule_failed_ = false;  // the header's rule was an error: plural entries are left out without their own
     std::string unread_rule_;  // why the header's rule could not be read, until a plural entry or the end
     std::string key_;  // the key being made, kept to reuse its memory
