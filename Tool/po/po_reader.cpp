@@ -331,14 +331,15 @@ void read_po(const char *bytes, std::size_t size, PoSink &sink) {
     // A NUL byte outside a string means a binary or damaged file: reading stops at its line with one
     // short error rather than taking the rest for text. Inside a string, it ends the string's text.
     std::size_t nul = text.find('\0');
+    // The next carriage return, found once for all the lines before it rather than sought in each.
+    std::size_t cr = text.find('\r');
     std::uint64_t number = 1;
     for (std::size_t start = 0; start < text.size(); ++number) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
         // A carriage return not followed by a line feed ends a line too (old Mac editors).
-        const void *cr = std::memchr(text.data() + start, '\r', end - start);
-        const std::size_t lone_cr = cr ? static_cast<std::size_t>(static_cast<const char *>(cr) - text.data()) : end;
-        if (lone_cr + 1 < end) end = lone_cr;
+        if (cr < start) cr = text.find('\r', start);
+        if (cr != std::string_view::npos && cr + 1 < end) end = cr;
         const std::string_view line = text.substr(start, end - start);
         if (nul < end) {
             if (!nuls_inside_strings(line)) {
