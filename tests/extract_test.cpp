@@ -63,6 +63,26 @@ TEST(Extract, WritesATemplateWithReferencesCommentsAndFlags) {
     EXPECT_EQ(run_tool({"compile", "-o", dir.file("app.18c"), dir.file("app.pot")}).out, "1 entry\n");
 }
 
+// Enough entries that the template is written in parts on several threads: every entry once, in
+// the order of the calls, across the parts' seams.
+TEST(Extract, ATemplateWrittenInPartsHasEveryEntryInOrder) {
+    TempDir dir;
+    constexpr int count = 4999;
+    std::string code, first_file;
+    std::vector<std::string> expected;
+    for (int i = 0; i < count; ++i) {
+        const std::string key = "k" + std::to_string(i);
+        (i < count / 3 ? first_file : code) += "puts(vellix_get(h, \"" + key + "\", \"Text " + std::to_string(i) + "\"));\n";
+        expected.push_back(key + "|Text " + std::to_string(i));
+    }
+    write_file(dir.file("a.c"), first_file);
+    write_file(dir.file("b.c"), code);
+    const RunResult run = run_tool({"extract", "-o", dir.file("app.pot"), dir.file("a.c"), dir.file("b.c")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const vellix_test::Bytes bytes = vellix_test::read_file(dir.file("app.pot"));
+    EXPECT_EQ(entries_of(std::string(bytes.begin(), bytes.end())), expected);
+}
+
 // Every built-in keyword, every argument in its place: the key, the text and the plural text.
 TEST(Extract, EveryBuiltInKeywordAndEachOfItsArguments) {
     struct Row {

@@ -81,6 +81,33 @@ TEST(Merge, MatchesEntriesByKey) {
     }
 }
 
+// A merge larger than the pieces a file is written in: the file -o writes is the text merge prints,
+// and the entries that became obsolete lose their references.
+TEST(Merge, ALargeMergeWrittenToAFileIsTheTextItPrints) {
+    TempDir dir;
+    constexpr int count = 12000, kept = 11000;
+    std::string translation, fresh;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string reference = "#: src/module/file" + n + ".c:" + n + "\n";
+        translation += entry("key." + n, "The source text of message " + n + " in the program",
+                             "Der übersetzte Text der Meldung " + n + " im Programm", reference);
+        if (i < kept) fresh += entry("key." + n, "The source text of message " + n + " in the program", "", reference);
+    }
+    write_file(dir.file("de.po"), translation_header + translation);
+    write_file(dir.file("app.pot"), template_header + fresh);
+    const RunResult printed = run_tool({"merge", "--force", dir.file("de.po"), dir.file("app.pot")});
+    ASSERT_EQ(printed.status, 0) << printed.err;
+    ASSERT_GT(printed.out.size(), std::size_t{1} << 20);  // more than one piece
+    const RunResult written = run_tool({"merge", "--force", "-o", dir.file("out.po"), dir.file("de.po"), dir.file("app.pot")});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_TRUE(text_of(dir.file("out.po")) == printed.out) << "the file differs from the printed text";
+    std::size_t references = 0;
+    for (std::size_t at = printed.out.find("\n#: "); at != std::string::npos; at = printed.out.find("\n#: ", at + 1)) ++references;
+    EXPECT_EQ(references, std::size_t{kept});
+    EXPECT_EQ(shown(printed.out).size(), std::size_t{count});
+}
+
 // Without X-Vellix-Keys the key is msgctxt, 0x04 and msgid: one text in two contexts is two entries.
 TEST(Merge, TheContextIsPartOfATextKey) {
     TempDir dir;

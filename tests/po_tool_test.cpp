@@ -98,6 +98,7 @@ TEST(PoCompile, EntriesLargerThanTheirFileAfterConversion) {
     const Handle catalog = load(dir, "app");
     ASSERT_NE(catalog, nullptr);
     EXPECT_STREQ(vellix_get(catalog.get(), utf8.c_str(), nullptr), utf8.c_str());
+    EXPECT_STREQ(vellix_get(catalog.get(), "", nullptr), "Content-Type: text/plain; charset=UTF-8\n");
 }
 
 TEST(PoCompile, MultiLineMessagesLoadAndLookUp) {
