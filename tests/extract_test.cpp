@@ -145,7 +145,9 @@ TEST(Extract, FindingsAndStatuses) {
     // What a PO file cannot hold is left out with a warning, so that the template reads back.
     write_file(dir.file("b.c"), "vellix_get(h, \"nul\", \"n\\0ul\");\nvellix_get(h, \"half\", \"\\uD800\");\n"
                                 "vellix_get(h, \"ok\", \"fine\");\nvellix_get(h,\n  \"\\xff\", \"byte\");\n"
-                                "vellix_get(h, \"wide\", \"\\x4142\");\n");
+                                "vellix_get(h, \"wide\", \"\\x4142\");\n"
+                                // The same key and, once the refused escape is left out, the same text: still refused.
+                                "vellix_get(h, \"ok\", \"fi\\x4142ne\");\n");
     const RunResult skipped = run_tool({"extract", dir.file("b.c")});
     EXPECT_EQ(skipped.status, 0);
     const std::string b = dir.file("b.c");
@@ -154,6 +156,8 @@ TEST(Extract, FindingsAndStatuses) {
                                ":2: warning: a string literal of the call is not valid UTF-8" + cannot + b +
                                ":5: warning: a string literal of the call is not valid UTF-8" + cannot + b +
                                ":6: warning: a string literal of the call has an escape above \\xFF, which compilers refuse in a "
+                               "narrow string; the call is skipped\n" +
+                               b + ":7: warning: a string literal of the call has an escape above \\xFF, which compilers refuse in a "
                                "narrow string; the call is skipped\n");
     EXPECT_EQ(entries_of(skipped.out), std::vector<std::string>{"ok|fine"});
     EXPECT_EQ(run_tool({"extract"}).status, 2);
