@@ -390,10 +390,6 @@ bool replace_file_with_catalog(const char *output_path, const i18n *handle) {
     return replace_file(output_path, [handle](std::FILE *file) { return write_catalog(handle, file); });
 }
 
-bool replace_file_with_text(const std::string &output_path, const std::string &text) {
-    return replace_file_with_text(output_path, std::vector<std::string_view>{text});
-}
-
 bool replace_file_with_text(const std::string &output_path, const std::vector<std::string_view> &pieces) {
     return replace_file(output_path.c_str(), [&pieces](std::FILE *file) { return write_text(file, pieces); }, Fallback::refuse);
 }

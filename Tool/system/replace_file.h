@@ -37,10 +37,9 @@ bool replace_file(const char *output_path, const std::function<bool(std::FILE *)
 // The same with the handle's catalog.
 bool replace_file_with_catalog(const char *output_path, const i18n *handle);
 
-// The same with `text`, which may be a translator's only copy of their work: never written in place
-// over a regular file, so that a failed write cannot cut it short.
-bool replace_file_with_text(const std::string &output_path, const std::string &text);
-// The same with a text given in pieces, written one after the other.
+// The same with a text given in pieces, written one after the other; the text may be a translator's
+// only copy of their work: never written in place over a regular file, so that a failed write cannot
+// cut it short.
 bool replace_file_with_text(const std::string &output_path, const std::vector<std::string_view> &pieces);
 
 // Why a write failed, for a message, from the errno the functions above leave: the system's text,
