@@ -64,7 +64,7 @@ private:
     std::size_t capacity_;
     std::size_t used_ = 0;
     MallocString bytes_;
-    std::vector<Span> spans_;
+    std::vector<Span, LargeBlockAllocator<Span>> spans_;
 };
 
 // Collects a PO file's entries and prints its findings on standard error.

@@ -5,9 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace vellix {
 namespace {
@@ -29,18 +26,10 @@ FirstDefinitions::FirstDefinitions(std::size_t expected, std::size_t key_bytes)
 
 FirstDefinitions::~FirstDefinitions() { std::free(slots_); }
 
-// Zeroed slots; a large table asks for huge pages, since each lookup lands on a random page.
+// Zeroed slots; a large table is in huge pages, since each lookup lands on a random page.
 FirstDefinitions::Slot *FirstDefinitions::allocate_slots(std::size_t size) {
     const std::size_t bytes = size * sizeof(Slot);
-    Slot *slots = nullptr;
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::size_t huge_page = std::size_t{2} << 20;
-    if (bytes >= huge_page) {
-        slots = static_cast<Slot *>(std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page));
-        if (slots) madvise(slots, bytes, MADV_HUGEPAGE);  // only advice: small pages work too
-    }
-#endif
-    if (!slots) slots = static_cast<Slot *>(std::malloc(bytes));
+    auto *slots = reinterpret_cast<Slot *>(allocate_large_block(bytes));
     if (!slots) throw std::bad_alloc();
     std::memset(static_cast<void *>(slots), 0, bytes);
     return slots;
@@ -63,7 +52,7 @@ std::uint64_t FirstDefinitions::find_or_add(std::string_view key, std::size_t ha
         }
         if (slot.tag != tag) continue;
         const Key &known = keys_[slot.key_plus_one - 1];
-        if (std::string_view(bytes_).substr(known.offset, known.length) == key) return known.line;
+        if (text_of(known) == key) return known.line;
     }
 }
 
@@ -74,7 +63,7 @@ std::uint64_t FirstDefinitions::find(std::string_view key, std::size_t hash) con
         if (slot.key_plus_one == 0) return 0;
         if (slot.tag != tag) continue;
         const Key &known = keys_[slot.key_plus_one - 1];
-        if (std::string_view(bytes_).substr(known.offset, known.length) == key) return known.line;
+        if (text_of(known) == key) return known.line;
     }
 }
 
@@ -90,7 +79,7 @@ void FirstDefinitions::grow() {
     const std::size_t larger_size = size_ * 2;
     Slot *larger = allocate_slots(larger_size);
     for (std::size_t i = 0; i < keys_.size(); ++i) {
-        const std::size_t key_hash = hash(std::string_view(bytes_).substr(keys_[i].offset, keys_[i].length));
+        const std::size_t key_hash = hash(text_of(keys_[i]));
         std::size_t at = key_hash & (larger_size - 1);
         while (larger[at].key_plus_one != 0) at = (at + 1) & (larger_size - 1);
         larger[at] = Slot{static_cast<std::uint32_t>(key_hash >> 32), static_cast<std::uint32_t>(i + 1)};

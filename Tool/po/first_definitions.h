@@ -4,9 +4,10 @@
 #ifndef VELLIX_FIRST_DEFINITIONS_H
 #define VELLIX_FIRST_DEFINITIONS_H
 
+#include "large_block.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -47,13 +48,14 @@ private:
     };
 
     static Slot *allocate_slots(std::size_t size);
+    std::string_view text_of(const Key &key) const { return std::string_view(bytes_.data() + key.offset, key.length); }
     void grow();
 
     std::uint64_t seed_;
     Slot *slots_;
     std::size_t size_;  // slots, a power of two
-    std::vector<Key> keys_;
-    std::string bytes_;  // every key, back to back
+    std::vector<Key, LargeBlockAllocator<Key>> keys_;
+    LargeText bytes_;  // every key, back to back
 };
 
 }  // namespace vellix

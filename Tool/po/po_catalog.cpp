@@ -5,6 +5,7 @@
 #include "po_charset.h"
 #include "first_definitions.h"
 #include "header_fields.h"
+#include "large_block.h"
 #include "plural_rule.h"
 #include "plural_rule_check.h"
 #include "plural_table.h"
@@ -34,7 +35,12 @@ public:
     // is zeroed; it grows if there are more.
     // `converted_from`: the charset the file was converted from into UTF-8, or "".
     CatalogBuilder(const PoOptions &options, PoCatalogSink &sink, std::size_t file_size, std::string converted_from)
-        : options_(options), sink_(sink), converted_from_(std::move(converted_from)), first_lines_(file_size / 200, file_size / 2) {}
+        : options_(options), sink_(sink), converted_from_(std::move(converted_from)), first_lines_(file_size / 200, file_size / 2) {
+        // Room that is never touched costs nothing: enough that the texts of entries with a
+        // conversion are rarely copied to a larger block.
+        format_entries_.reserve(file_size / 1024);
+        format_texts_.reserve(file_size / 4);
+    }
 
     void syntax_error(std::uint64_t line, const std::string &text) override { error(line, text); }
     void warning(std::uint64_t line, const std::string &text) override { report(warning_at(line, text)); }
@@ -94,7 +100,7 @@ public:
         // Entries come in the order of their lines: the list stays sorted for format_entry_at().
         if (may_be_format && (format_entries_.empty() || format_entries_.back().line < message.line)) {
             format_entries_.push_back(FormatEntry{message.line, format_texts_.size(), joined.size(), expanding_});
-            format_texts_ += joined;
+            format_texts_.append(joined.data(), joined.size());
         }
         if (!message.is_header()) sink_.key(key, message.id, message.line);
         if (message.is_header() && !converted_from_.empty() && !options_.keep_charset) {
@@ -328,8 +334,8 @@ private:
     };
     // The entries whose key holds a '%', by line, their translations back to back in one text: no
     // allocation each, as most are never looked at again.
-    std::vector<FormatEntry> format_entries_;
-    std::string format_texts_;
+    std::vector<FormatEntry, LargeBlockAllocator<FormatEntry>> format_entries_;
+    LargeText format_texts_;
     std::string joined_;  // the entry's translations being judged, kept to reuse its memory
 
     const FormatEntry *format_entry_at(std::uint64_t line) const {
@@ -338,7 +344,7 @@ private:
         return found != format_entries_.end() && found->line == line ? &*found : nullptr;
     }
     std::string_view format_translations(const FormatEntry &entry) const {
-        return std::string_view(format_texts_).substr(entry.offset, entry.size);
+        return std::string_view(format_texts_.data() + entry.offset, entry.size);
     }
     bool rule_failed_ = false;  // the header's rule was an error: plural entries are left out without their own
     std::string unread_rule_;  // why the header's rule could not be read, until a plural entry or the end

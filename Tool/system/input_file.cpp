@@ -2,32 +2,11 @@
 
 #include "file_system.h"
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 namespace vellix {
-
-// Page faults are much of the cost of filling a large block, so on Linux a large block asks for
-// huge pages: one fault per 2 MiB instead of one per 4 KiB.
-char *allocate_large_block(std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::size_t huge_page = std::size_t{2} << 20;
-    if (bytes >= huge_page && bytes <= SIZE_MAX - huge_page) {
-        const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
-        if (void *block = std::aligned_alloc(huge_page, rounded)) {
-            madvise(block, rounded, MADV_HUGEPAGE);  // only advice: small pages work too
-            return static_cast<char *>(block);
-        }
-    }
-#endif
-    return static_cast<char *>(std::malloc(bytes));
-}
-
 namespace {
 
 // Reads a pipe, FIFO or device to its end into one buffer that grows geometrically; `too_large`

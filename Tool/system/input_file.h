@@ -3,6 +3,7 @@
 #define VELLIX_SOURCE_FILE_H
 
 #include "catalog_table.h"
+#include "large_block.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,9 +19,6 @@ constexpr std::uint64_t max_source_size = 2147483646;
 
 // The size the file system records for the file at the path, as a 64-bit number on every platform.
 bool query_file_size(const char *path, std::uint64_t &size);
-
-// A block of `bytes` bytes, released with free(), or null: for a large one, on Linux, in huge pages.
-char *allocate_large_block(std::size_t bytes);
 
 // Reads up to `size` bytes of `source` into a new buffer of size + 1 bytes and puts a NUL after
 // the bytes read, which may be fewer than `size` if the file shrank. False on a read error or
