@@ -214,6 +214,18 @@ TEST(DuplicateKeys, FirstDefinitionsAcrossGrowthAndSeeds) {
     }
     EXPECT_EQ(table.find_or_add("", table.hash(""), 5000), 0u);
     EXPECT_EQ(table.find_or_add("", table.hash(""), 5001), 5000u);
+    // Over keys the caller keeps, numbered from 1: the same answers without a copy, across growth.
+    std::vector<std::string> kept;
+    vellix::FirstDefinitions borrowed{4, [&kept](std::uint64_t number) { return std::string_view(kept.at(number - 1)); }};
+    kept.reserve(3000);
+    for (std::uint64_t number = 1; number <= 3000; ++number) {
+        kept.push_back("key." + std::to_string(number % 1000));
+        const std::uint64_t first = borrowed.find_or_add(kept.back(), borrowed.hash(kept.back()), number);
+        EXPECT_EQ(first, number <= 1000 ? 0 : number % 1000 == 0 ? 1000 : number % 1000) << kept.back();
+        EXPECT_EQ(borrowed.find(kept.back(), borrowed.hash(kept.back())), number <= 1000 ? number : first);
+    }
+    EXPECT_EQ(borrowed.find("key.1000", borrowed.hash("key.1000")), 0u);
+    EXPECT_THROW(borrowed.find_or_add("x", borrowed.hash("x"), std::uint64_t{1} << 32), std::length_error);
     // Each table hashes under a seed of its own, so that keys cannot be made to collide in advance.
     vellix::FirstDefinitions other{4, 16};
     int same = 0;

@@ -65,10 +65,11 @@ struct KeyedFile {
 };
 
 // The first entry of each key of a keyed list, in a compact table of the list's own positions
-// rather than a map of copied keys: a merge of large files holds each key once more, not three times.
+// rather than a map of copied keys: the keys are the list's own, not copied again.
 class KeyIndex {
 public:
-    explicit KeyIndex(const KeyedEntries &entries) : entries_(entries), table_(entries.size(), key_bytes(entries)) {
+    explicit KeyIndex(const KeyedEntries &entries)
+        : entries_(entries), table_(entries.size(), [&entries](std::uint64_t position) { return std::string_view(entries[position - 1].first); }) {
         for (std::size_t i = 0; i < entries.size(); ++i) table_.find_or_add(entries[i].first, table_.hash(entries[i].first), i + 1);
     }
     // The first entry of the key, or null.
@@ -78,11 +79,6 @@ public:
     }
 
 private:
-    static std::size_t key_bytes(const KeyedEntries &entries) {
-        std::size_t bytes = 0;
-        for (const auto &entry : entries) bytes += entry.first.size();
-        return bytes;
-    }
     const KeyedEntries &entries_;
     FirstDefinitions table_;
 };
