@@ -1,6 +1,7 @@
 // What a compile leaves behind when it fails or races: the old catalog or the new one, never a
 // part; the translator's source never overwritten; pipes read whole; no hang on a FIFO.
 #include "catalog_reader.h"
+#include "compiled_writer.h"
 #include "file_system.h"
 #include "test_support.h"
 #include "vellix.h"
@@ -10,7 +11,9 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -271,5 +274,52 @@ TEST(CompilerOutputReplacement, SyncsTheFileBeforeTheRenameAndTheDirectoryAfter)
     EXPECT_LT(first("fsync(", directory), calls.size()) << "the directory is not synced after the rename:\n" << log;
 }
 #endif
+
+// vellix compile writes a PO file's entries as it reads them, into a temporary file that becomes the
+// catalog only when the whole file was good: a refusal or an exception halfway leaves the old catalog
+// and no trace; an output that cannot be replaced through a temporary file is not streamed at all.
+TEST(CompilerOutputReplacement, AStreamedCatalogIsWholeOrNothing) {
+    enum class Ending { complete, declined, thrown };
+    struct Row {
+        const char *name;
+        Ending ending;
+        int status;  // when it ends without an exception
+        bool replaced;
+    };
+    const Row rows[] = {
+        {"every entry given", Ending::complete, 0, true},
+        {"refused after some entries", Ending::declined, 7, false},
+        {"an exception after some entries", Ending::thrown, 0, false},
+    };
+    const std::vector<std::pair<std::string, std::string>> entries = {{"", "header"}, {"hi", "Hallo"}, {"bye", std::string(70000, 'x')}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const Bytes old = vellix_test::catalog_bytes({{"old", "Alt"}});
+        write_file(dir.file("app.18c"), std::string(old.begin(), old.end()));
+        const auto produce = [&](vellix::CatalogStream &catalog) {
+            for (const auto &[key, value] : entries) catalog.add(key, value);
+            if (row.ending == Ending::thrown) throw std::runtime_error("halfway");
+            return row.ending == Ending::complete;
+        };
+        std::optional<int> status;
+        if (row.ending == Ending::thrown) {
+            EXPECT_THROW(vellix::write_compiled_streamed("vellix", dir.file("app.18c").c_str(), produce, 7), std::runtime_error);
+        } else {
+            status = vellix::write_compiled_streamed("vellix", dir.file("app.18c").c_str(), produce, 7);
+            ASSERT_TRUE(status.has_value());
+            EXPECT_EQ(*status, row.status);
+        }
+        EXPECT_EQ(read_file(dir.file("app.18c")), row.replaced ? vellix_test::catalog_bytes(entries) : old);
+        EXPECT_EQ(names_in(dir), std::set<std::string>{"app.18c"});
+    }
+#ifndef _WIN32
+    // A device is written in place, where a refusal could not be taken back: not streamed.
+    bool called = false;
+    const auto produce = [&called](vellix::CatalogStream &) { return called = true; };
+    EXPECT_FALSE(vellix::write_compiled_streamed("vellix", "/dev/null", produce, 7).has_value());
+    EXPECT_FALSE(called);
+#endif
+}
 
 }  // namespace

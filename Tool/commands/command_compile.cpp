@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -67,17 +68,19 @@ private:
     std::vector<Span, LargeBlockAllocator<Span>> spans_;
 };
 
-// Collects a PO file's entries and prints its findings on standard error.
+// Hands a PO file's entries on (to the catalog being written, or to be kept until it is) and prints
+// its findings on standard error.
+template <typename Entries>
 class CompileSink : public PoCatalogSink {
 public:
-    CompileSink(const std::string &path, PackedEntries &entries) : printer_(stderr, path), entries_(entries) {}
+    CompileSink(const std::string &path, Entries &entries) : printer_(stderr, path), entries_(entries) {}
 
     void entry(std::string_view key, std::string_view value, std::uint64_t) override { entries_.add(key, value); }
     void finding(const Finding &finding) override { printer_.finding(finding); }
 
 private:
     FindingPrinter printer_;
-    PackedEntries &entries_;
+    Entries &entries_;
 };
 
 struct CompileRequest {
@@ -127,8 +130,17 @@ int run_compile(const Messages &messages, const Arguments &words) {
         return status_findings;  // nothing is written, as vellmake does
     }
     if (is_po_path(request.input)) {
+        // The entries go straight into the new catalog's temporary file as they are read; a file
+        // with errors leaves nothing. Only where no temporary file can be made are they kept first.
+        const auto produce = [&](CatalogStream &catalog) {
+            CompileSink<CatalogStream> sink{request.input, catalog};
+            return read_po_catalog(input.bytes.get(), input.size, request.options, sink).errors == 0;
+        };
+        if (const std::optional<int> status = write_compiled_streamed(messages.program(), request.output.c_str(), produce, status_findings)) {
+            return *status;
+        }
         PackedEntries entries{input.size};
-        CompileSink sink{request.input, entries};
+        CompileSink<PackedEntries> sink{request.input, entries};
         const PoSummary summary = read_po_catalog(input.bytes.get(), input.size, request.options, sink);
         if (summary.errors != 0) return status_findings;  // nothing is written
         input.bytes.reset();

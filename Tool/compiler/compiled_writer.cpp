@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 namespace vellix {
 namespace {
@@ -59,6 +60,33 @@ int write_compiled(const char *program, const char *output_path, CatalogEntries 
     if (voice == CompileVoice::vellmake) print_count(entry_count, voice);
     if (!replace_file_with_catalog(output_path, compiled_catalog)) return report_unwritten(program, output_path, voice);
     if (voice == CompileVoice::vellix) print_count(entry_count, voice);
+    return 0;
+}
+
+std::optional<int> write_compiled_streamed(const char *program, const char *output_path,
+                                           const std::function<bool(CatalogStream &)> &produce, int declined) {
+    bool started = false, wanted = false;
+    std::size_t count = 0;
+    std::exception_ptr failure;
+    const auto write = [&](std::FILE *file) {
+        started = true;
+        CatalogStream out{file};
+        try {
+            wanted = produce(out);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        count = out.count();
+        if (wanted && !failure) return out.finish();
+        out.abandon();
+        return false;
+    };
+    const bool written = replace_file(output_path, write, Fallback::none);
+    if (failure) std::rethrow_exception(failure);
+    if (!started) return std::nullopt;
+    if (!wanted) return declined;
+    if (!written) return report_unwritten(program, output_path, CompileVoice::vellix);
+    print_count(count, CompileVoice::vellix);
     return 0;
 }
 

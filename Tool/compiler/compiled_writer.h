@@ -7,6 +7,8 @@
 #include "catalog_writer.h"
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 
 namespace vellix {
 
@@ -28,6 +30,17 @@ int write_compiled(const char *program, const char *output_path, CatalogEntries 
 // The same for `count` entries given one by one, without a handle.
 int write_compiled(const char *program, const char *output_path, std::size_t count, const EntryAt &entry_at,
                    CompileVoice voice);
+
+// For `vellix compile`: the catalog at `output_path` from entries that `produce` gives to the stream
+// one at a time, written straight into a temporary file beside the output, so that they are never
+// held in memory; what is said is what write_compiled says in `vellix compile`'s voice.
+// `produce` returns false when the catalog must not be written: then nothing is, and the status is
+// `declined`. Where no temporary file can be made (an output that is a device or a FIFO, a
+// directory that takes no new file), `produce` is not called and the result is empty: the caller
+// then collects the entries and calls write_compiled. An exception from `produce` leaves nothing
+// behind and goes on to the caller.
+std::optional<int> write_compiled_streamed(const char *program, const char *output_path,
+                                           const std::function<bool(CatalogStream &)> &produce, int declined);
 
 }  // namespace vellix
 

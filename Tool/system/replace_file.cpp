@@ -356,8 +356,12 @@ bool same_file(const char *first_path, const char *second_path) {
 bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write, Fallback fallback) {
     OutputTarget target;
     if (!inspect_output(output_path, target)) return false;
+    if (target.in_place && fallback == Fallback::none) {
+        errno = ENOTSUP;
+        return false;
+    }
     TempFile temp;
-    if (!target.in_place && !create_temp_beside(target, temp) && fallback == Fallback::refuse) return false;
+    if (!target.in_place && !create_temp_beside(target, temp) && fallback != Fallback::write_in_place) return false;
     if (target.in_place || !temp.file) {
         std::FILE *file = open_in_place(target.path);
         return file && write(file);

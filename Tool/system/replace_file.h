@@ -30,7 +30,10 @@ bool same_file(const char *first_path, const char *second_path);
 // With `Fallback::refuse`, a regular file is never written in place: where no temporary file can be
 // made beside it, it is left as it is and the call fails. On failure, errno says why (as the step
 // that failed left it: EFBIG for a file-size limit, ENOSPC for a full disk, EACCES, ...).
-enum class Fallback { write_in_place, refuse };
+// With `Fallback::none`, nothing is ever written in place: an output that is not a regular file, or
+// one where no temporary file can be made, fails without `write` being called, so a `write` that
+// gives up halfway leaves no trace.
+enum class Fallback { write_in_place, refuse, none };
 bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write,
                   Fallback fallback = Fallback::write_in_place);
 
