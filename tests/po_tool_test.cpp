@@ -13,6 +13,12 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using vellix_test::Handle;
@@ -99,6 +105,22 @@ TEST(PoCompile, EntriesLargerThanTheirFileAfterConversion) {
     ASSERT_NE(catalog, nullptr);
     EXPECT_STREQ(vellix_get(catalog.get(), utf8.c_str(), nullptr), utf8.c_str());
     EXPECT_STREQ(vellix_get(catalog.get(), "", nullptr), "Content-Type: text/plain; charset=UTF-8\n");
+#ifndef _WIN32
+    // A FIFO is written in place, so its entries are gathered first, in a block that must grow past
+    // the file's size: the same bytes. (Its reader is open before the compile, and the catalog fits
+    // in the FIFO's buffer, so nothing waits.)
+    ASSERT_EQ(mkfifo(dir.file("out.fifo").c_str(), 0600), 0);
+    const int reader = open(dir.file("out.fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const RunResult piped = run_tool({"compile", "-o", dir.file("out.fifo"), dir.file("fr.po")});
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    std::string through_fifo;
+    char block[4096];
+    for (ssize_t got; (got = read(reader, block, sizeof block)) > 0;) through_fifo.append(block, static_cast<std::size_t>(got));
+    close(reader);
+    const vellix_test::Bytes written = vellix_test::read_file(dir.file("app.18c"));
+    EXPECT_EQ(through_fifo, std::string(written.begin(), written.end()));
+#endif
 }
 
 TEST(PoCompile, MultiLineMessagesLoadAndLookUp) {
