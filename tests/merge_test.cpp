@@ -90,9 +90,11 @@ TEST(Merge, ALargeMergeWrittenToAFileIsTheTextItPrints) {
     for (int i = 0; i < count; ++i) {
         const std::string n = std::to_string(i);
         const std::string reference = "#: src/module/file" + n + ".c:" + n + "\n";
-        translation += entry("key." + n, "The source text of message " + n + " in the program",
+        // Keys as long as real dotted ones, which a lookup must compare whole.
+        const std::string key = "dialog.settings.page." + n + ".label";
+        translation += entry(key, "The source text of message " + n + " in the program",
                              "Der übersetzte Text der Meldung " + n + " im Programm", reference);
-        if (i < kept) fresh += entry("key." + n, "The source text of message " + n + " in the program", "", reference);
+        if (i < kept) fresh += entry(key, "The source text of message " + n + " in the program", "", reference);
     }
     write_file(dir.file("de.po"), translation_header + translation);
     write_file(dir.file("app.pot"), template_header + fresh);
