@@ -50,6 +50,20 @@ bool open_file_status(std::FILE *file, std::uint64_t &size, bool &regular) {
     return true;
 }
 
+bool regular_file_size(const char *path, std::uint64_t &size) {
+#ifdef _WIN32
+    const std::wstring wide = wide_path(path);
+    if (wide.empty() || names_reserved_device(wide) || wide.compare(0, 4, L"\\\\.\\") == 0) return false;
+    struct _stat64 status;
+    if (_wstat64(wide.c_str(), &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG || status.st_size < 0) return false;
+#else
+    struct stat status;
+    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0) return false;
+#endif
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
 #ifdef _WIN32
 namespace {
 

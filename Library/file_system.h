@@ -30,6 +30,10 @@ std::FILE *open_regular_file(const char *path, PathKind &kind);
 // file (a pipe or a device has no size worth trusting); false when the status cannot be had.
 bool open_file_status(std::FILE *file, std::uint64_t &size, bool &regular);
 
+// Whether `path` names a regular file (through links), and its size, found without opening it:
+// opening a FIFO only to look would take what its writer sends.
+bool regular_file_size(const char *path, std::uint64_t &size);
+
 // The environment variable as UTF-8 (read as UTF-16 on Windows); false when it is not set.
 bool read_environment(const char *name, std::string &value);
 

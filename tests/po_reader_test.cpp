@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,9 +35,24 @@ struct Recorder : vellix::PoSink {
     void warning(std::uint64_t line, const std::string &text) override { seen.push_back(std::to_string(line) + ": warning: " + text); }
 };
 
+// What the reader hands on for the text whole; and read in pieces of every size from one byte up,
+// each ending anywhere (inside a CR LF, a string, an escape, a byte-order mark), it must hand on
+// the same.
 std::vector<std::string> read(const std::string &po) {
     Recorder recorder;
     vellix::read_po(po.data(), po.size(), recorder);
+    for (const std::size_t piece : {1, 2, 3, 5, 8, 64}) {
+        std::size_t at = 0;
+        const auto next = [&](char *buffer, std::size_t room) {
+            const std::size_t given = std::min({piece, room, po.size() - at});
+            po.copy(buffer, given, at);
+            at += given;
+            return given;
+        };
+        Recorder in_pieces;
+        vellix::read_po_pieces(next, in_pieces);
+        EXPECT_EQ(in_pieces.seen, recorder.seen) << "in pieces of " << piece << " bytes";
+    }
     return recorder.seen;
 }
 
@@ -58,6 +74,8 @@ TEST(PoReading, ReadsEveryFieldForm) {
          {"1: id[file] plural[files] str[Datei] str[Dateien]"}},
         {"entries without blank lines between", "msgid \"a\"\nmsgstr \"1\"\nmsgid \"b\"\nmsgstr \"2\"\n",
          {"1: id[a] str[1]", "3: id[b] str[2]"}},
+        {"a line longer than the buffer a file is read through in pieces", "msgid \"a\"\nmsgstr \"" + std::string(3 << 19, 'x') + "\"\n",
+         {"1: id[a] str[" + std::string(3 << 19, 'x') + "]"}},
         {"obsolete entries are skipped", "#~ msgid \"old\"\n#~ msgstr \"alt\"\nmsgid \"a\"\nmsgstr \"b\"\n", {"3: id[a] str[b]"}},
         {"lines ended by CR alone, as old Mac editors wrote them", "msgid \"a\"\rmsgstr \"b\"\r\rmsgid \"c\"\r\"d\"\rmsgstr \"e\"\r",
          {"1: id[a] str[b]", "4: id[cd] str[e]"}},

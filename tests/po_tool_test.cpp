@@ -11,6 +11,8 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #ifndef _WIN32
@@ -122,6 +124,55 @@ TEST(PoCompile, EntriesLargerThanTheirFileAfterConversion) {
     EXPECT_EQ(through_fifo, std::string(written.begin(), written.end()));
 #endif
 }
+
+#ifndef _WIN32
+// A PO file of megabytes is read a piece at a time; read from a FIFO, it is read whole. Both give the
+// same catalog, and the same findings on the same lines, however the pieces fall.
+TEST(PoCompile, ALargeFileReadInPiecesIsReadAsAWholeOne) {
+    std::string po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+    std::size_t lines = 2;
+    for (int i = 0; po.size() < (std::size_t{5} << 20); ++i) {
+        const std::string n = std::to_string(i);
+        po += "\n#: src/dialogs/settings" + n + ".c:" + n + "\nmsgid \"dialog.settings.field." + n + "\"\nmsgstr \"\"\n\"Die Einstellung " + n +
+              " wird \\\"gespeichert\\\",\\n\"\n\"sobald das Fenster schlie\xC3\x9Ft.\"\n";
+        lines += 6;
+    }
+    struct Row {
+        const char *name;
+        std::string tail;
+        int status;
+        std::string err;  // with @ for the file's path
+    };
+    const Row rows[] = {
+        {"clean", "", 0, ""},
+        {"a duplicate of the first key at the end", "\nmsgid \"dialog.settings.field.0\"\nmsgstr \"x\"\n", 1,
+         "@:" + std::to_string(lines + 2) + ": error: duplicate key 'dialog.settings.field.0'\n@:5: note: first defined here\n"},
+        {"a syntax error at the end", "\nmsgid \"last\"\nmsgstr \"\\q\"\n", 1, "@:" + std::to_string(lines + 3) + ": error: invalid escape sequence '\\q'\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        write_file(dir.file("de.po"), po + row.tail);
+        const RunResult pieces = run_tool({"compile", "-o", dir.file("pieces.18c"), dir.file("de.po")});
+        ASSERT_EQ(mkfifo(dir.file("fifo.po").c_str(), 0600), 0);
+        std::thread writer([&] { write_file(dir.file("fifo.po"), po + row.tail); });
+        const RunResult whole = run_tool({"compile", "-o", dir.file("whole.18c"), dir.file("fifo.po")});
+        writer.join();
+        for (const auto &[run, path] : {std::make_pair(&pieces, dir.file("de.po")), std::make_pair(&whole, dir.file("fifo.po"))}) {
+            EXPECT_EQ(run->status, row.status) << path;
+            std::string expected = row.err;
+            for (std::size_t at = expected.find('@'); at != std::string::npos; at = expected.find('@', at)) expected.replace(at, 1, path);
+            EXPECT_EQ(run->err, expected);
+        }
+        EXPECT_EQ(pieces.out, whole.out);
+        if (row.status == 0) {
+            EXPECT_EQ(read_file(dir.file("pieces.18c")), read_file(dir.file("whole.18c")));
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(dir.file("pieces.18c")));
+        }
+    }
+}
+#endif
 
 TEST(PoCompile, MultiLineMessagesLoadAndLookUp) {
     TempDir dir;

@@ -1,15 +1,20 @@
 // vellix compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] -o CATALOG INPUT: a PO file
 // (.po, .pot) or a catalog source compiled into a catalog, written whole or not at all.
 #include "commands.h"
+#include "catalog_format.h"
 #include "compile_catalog.h"
 #include "input_file.h"
+#include "file_system.h"
 #include "option_reader.h"
 #include "po_catalog.h"
+#include "po_charset.h"
 #include "replace_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -117,12 +122,60 @@ int parse_request(const Messages &messages, const Arguments &words, CompileReque
     return status_clean;
 }
 
+// A file this large is read a piece at a time while its catalog is written, when it can be: its
+// bytes, like its entries, are then never all in memory at once, and the memory filled is a buffer
+// of a megabyte rather than the whole file (filling fresh memory is much of a compile's time).
+constexpr std::uint64_t pieces_from_size = std::uint64_t{4} << 20;
+constexpr std::size_t header_piece = std::size_t{64} << 10;
+
+// Compiles a large PO file read in pieces. Empty when the file is not one to read so (small, not a
+// regular file, not plainly UTF-8 from its header on, or where no temporary file can be made beside
+// the output): the caller then reads it whole, and says what it says about it.
+std::optional<int> compile_po_in_pieces(const Messages &messages, const CompileRequest &request) {
+    // Looked at before it is opened: a FIFO opened only to look would lose what its writer sent.
+    std::uint64_t size = 0;
+    if (!regular_file_size(request.input.c_str(), size) || size < pieces_from_size || size > max_source_size) return std::nullopt;
+    PathKind kind = PathKind::missing;
+    std::FILE *file = open_regular_file(request.input.c_str(), kind);
+    if (!file) return std::nullopt;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> closer{file, std::fclose};
+    bool regular = false;
+    if (!open_file_status(file, size, regular) || !regular || size < pieces_from_size || size > max_source_size) return std::nullopt;
+    std::setvbuf(file, nullptr, _IONBF, 0);  // the pieces are read straight into the reader's buffer
+    // Its start: the header must say UTF-8, as a file read whole would have found it to be.
+    std::string start(header_piece, '\0');
+    start.resize(std::fread(&start[0], 1, start.size(), file));
+    if (std::ferror(file) || starts_with_catalog_magic(start.data(), start.size()) || !po_declares_utf8(start) ||
+        std::fseek(file, 0, SEEK_SET) != 0) {
+        return std::nullopt;
+    }
+    int read_error = 0;
+    const auto next = [&](char *buffer, std::size_t room) {
+        const std::size_t got = std::fread(buffer, 1, room, file);
+        if (got == 0 && std::ferror(file)) read_error = errno ? errno : EIO;
+        return got;
+    };
+    const auto produce = [&](CatalogStream &catalog) {
+        CompileSink<CatalogStream> sink{request.input, catalog};
+        const PoSummary summary = read_po_catalog_pieces(next, static_cast<std::size_t>(size), request.options, sink);
+        if (read_error != 0) {
+            messages.file_trouble(request.input, std::string("cannot read: ") + std::strerror(read_error));
+            return status_trouble;
+        }
+        return summary.errors == 0 ? status_clean : status_findings;
+    };
+    return write_compiled_streamed(messages.program(), request.output.c_str(), produce);
+}
+
 }  // namespace
 
 // compile [--use-fuzzy] [--keys=msgid|msgctxt] [--keep-charset] -o CATALOG INPUT
 int run_compile(const Messages &messages, const Arguments &words) {
     CompileRequest request;
     if (const int status = parse_request(messages, words, request); status != status_clean) return status;
+    if (is_po_path(request.input) && !same_file(request.output.c_str(), request.input.c_str())) {
+        if (const std::optional<int> status = compile_po_in_pieces(messages, request)) return *status;
+    }
     SourceFile input;
     if (!read_source_or_report(messages, request.input, input)) return status_trouble;
     if (same_file(request.output.c_str(), request.input.c_str())) {
@@ -134,9 +187,9 @@ int run_compile(const Messages &messages, const Arguments &words) {
         // with errors leaves nothing. Only where no temporary file can be made are they kept first.
         const auto produce = [&](CatalogStream &catalog) {
             CompileSink<CatalogStream> sink{request.input, catalog};
-            return read_po_catalog(input.bytes.get(), input.size, request.options, sink).errors == 0;
+            return read_po_catalog(input.bytes.get(), input.size, request.options, sink).errors == 0 ? status_clean : status_findings;
         };
-        if (const std::optional<int> status = write_compiled_streamed(messages.program(), request.output.c_str(), produce, status_findings)) {
+        if (const std::optional<int> status = write_compiled_streamed(messages.program(), request.output.c_str(), produce)) {
             return *status;
         }
         PackedEntries entries{input.size};

@@ -64,27 +64,28 @@ int write_compiled(const char *program, const char *output_path, CatalogEntries 
 }
 
 std::optional<int> write_compiled_streamed(const char *program, const char *output_path,
-                                           const std::function<bool(CatalogStream &)> &produce, int declined) {
-    bool started = false, wanted = false;
+                                           const std::function<int(CatalogStream &)> &produce) {
+    bool started = false;
+    int status = 0;
     std::size_t count = 0;
     std::exception_ptr failure;
     const auto write = [&](std::FILE *file) {
         started = true;
         CatalogStream out{file};
         try {
-            wanted = produce(out);
+            status = produce(out);
         } catch (...) {
             failure = std::current_exception();
         }
         count = out.count();
-        if (wanted && !failure) return out.finish();
+        if (status == 0 && !failure) return out.finish();
         out.abandon();
         return false;
     };
     const bool written = replace_file(output_path, write, Fallback::none);
     if (failure) std::rethrow_exception(failure);
     if (!started) return std::nullopt;
-    if (!wanted) return declined;
+    if (status != 0) return status;
     if (!written) return report_unwritten(program, output_path, CompileVoice::vellix);
     print_count(count, CompileVoice::vellix);
     return 0;

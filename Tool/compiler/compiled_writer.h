@@ -33,14 +33,13 @@ int write_compiled(const char *program, const char *output_path, std::size_t cou
 
 // For `vellix compile`: the catalog at `output_path` from entries that `produce` gives to the stream
 // one at a time, written straight into a temporary file beside the output, so that they are never
-// held in memory; what is said is what write_compiled says in `vellix compile`'s voice.
-// `produce` returns false when the catalog must not be written: then nothing is, and the status is
-// `declined`. Where no temporary file can be made (an output that is a device or a FIFO, a
-// directory that takes no new file), `produce` is not called and the result is empty: the caller
-// then collects the entries and calls write_compiled. An exception from `produce` leaves nothing
-// behind and goes on to the caller.
+// held in memory; what is said is what write_compiled says in `vellix compile`'s voice. `produce`
+// gives 0 for a catalog to write, or the status to end with, writing nothing. Where no temporary
+// file can be made (an output that is a device or a FIFO, a directory that takes no new file),
+// `produce` is not called and the result is empty: the caller then collects the entries and calls
+// write_compiled. An exception from `produce` leaves nothing behind and goes on to the caller.
 std::optional<int> write_compiled_streamed(const char *program, const char *output_path,
-                                           const std::function<bool(CatalogStream &)> &produce, int declined);
+                                           const std::function<int(CatalogStream &)> &produce);
 
 }  // namespace vellix
 

@@ -373,6 +373,13 @@ PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &
     return builder.summary;
 }
 
+PoSummary read_po_catalog_pieces(const PoPieces &next, std::size_t size, const PoOptions &options, PoCatalogSink &sink) {
+    CatalogBuilder builder{options, sink, size, std::string()};
+    read_po_pieces(next, builder);
+    builder.finish();
+    return builder.summary;
+}
+
 bool is_po_path(std::string_view path) {
     const auto ends_with = [&](std::string_view suffix) {
         return path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;

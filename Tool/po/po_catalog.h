@@ -6,6 +6,7 @@
 #include "finding.h"
 #include "inttypes_macros.h"
 #include "po_keys.h"
+#include "po_reader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -52,6 +53,10 @@ struct PoSummary {
 // msgctxt holds the keys, a Plural-Forms field that does not parse, and a plural entry with other
 // than nplurals forms.
 PoSummary read_po_catalog(const char *bytes, std::size_t size, const PoOptions &options, PoCatalogSink &sink);
+
+// The same for a PO file of about `size` bytes read in pieces (po_reader.h), whose header declares
+// UTF-8 (po_declares_utf8()): the bytes are read as they are.
+PoSummary read_po_catalog_pieces(const PoPieces &next, std::size_t size, const PoOptions &options, PoCatalogSink &sink);
 
 // Whether a file name says PO: it ends in ".po" or ".pot".
 bool is_po_path(std::string_view path);

@@ -12,13 +12,16 @@ namespace {
 
 // The charset the header entry declares, found in the raw bytes before they are read, so that a
 // file in another charset can be converted first: the header is the first entry, its msgid empty,
-// its fields ASCII in every charset a PO file may use. "" when there is no such header.
-std::string header_charset(std::string_view po) {
+// its fields ASCII in every charset a PO file may use. "" when there is no such header. `whole`
+// says whether the header ends within `po` (else `po` may be the start of a file that holds more).
+std::string header_charset(std::string_view po, bool *whole = nullptr) {
+    if (whole) *whole = false;
     std::size_t start = po.compare(0, 6, "msgid ") == 0 ? 0 : po.find("\nmsgid ");
     if (start == std::string_view::npos) return "";
     start += po[start] == '\n' ? 1 : 0;
     if (po.compare(start, 9, "msgid \"\"\n") != 0 && po.compare(start, 10, "msgid \"\"\r\n") != 0) return "";
     const std::size_t end = std::min(po.find("\n\n", start), po.find("\nmsgid", start + 1));
+    if (whole) *whole = end != std::string_view::npos;
     const std::string_view header = po.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
     const std::size_t charset = header.find("charset=");
     if (charset == std::string_view::npos) return "";
@@ -32,6 +35,12 @@ std::uint64_t line_at(std::string_view text, std::size_t offset) {
 }
 
 }  // namespace
+
+bool po_declares_utf8(std::string_view start) {
+    bool whole = false;
+    const std::string charset = header_charset(start, &whole);
+    return whole && !charset.empty() && is_utf8_charset(charset);
+}
 
 PoInUtf8 po_in_utf8(std::string_view po) {
     PoInUtf8 result;

@@ -24,6 +24,10 @@ struct PoInUtf8 {
 
 PoInUtf8 po_in_utf8(std::string_view po);
 
+// Whether `start`, the first bytes of a PO file, holds the whole header and the header names UTF-8
+// (or ASCII): then the file is read as it is, and may be read a piece at a time.
+bool po_declares_utf8(std::string_view start);
+
 }  // namespace vellix
 
 #endif

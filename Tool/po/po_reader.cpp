@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace vellix {
 namespace {
@@ -308,50 +309,127 @@ bool PoMessage::has_flag(std::string_view flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
-void read_po(const char *bytes, std::size_t size, PoSink &sink) {
-    std::string_view text(bytes, size);
-    if (starts_with_byte_order_mark(bytes, size)) text.remove_prefix(3);
-    // Obsolete entries go to the sink's obsolete(); their errors are errors like any other, so that
-    // no entry is dropped without a word.
-    struct ObsoleteSink : PoSink {
-        explicit ObsoleteSink(PoSink &sink) : sink_(sink) {}
-        void message(const PoMessage &message) override { sink_.obsolete(message); }
-        void syntax_error(std::uint64_t line, const std::string &text) override { sink_.syntax_error(line, text); }
-        void warning(std::uint64_t line, const std::string &text) override { sink_.warning(line, text); }
-        PoSink &sink_;
-    } obsolete_sink{sink};
-    PoParser obsolete{obsolete_sink, nullptr};
-    PoParser parser{sink, &obsolete};
-    if (const char *encoding = wide_encoding(bytes, size)) {
-        sink.syntax_error(1, std::string("the file is ") + encoding + " (it starts with a " + encoding +
-                                 " byte-order mark): convert it to UTF-8, for example with iconv -f " + encoding +
-                                 " -t UTF-8 FILE > NEW.po");
-        return;
+namespace {
+
+// Obsolete entries go to the sink's obsolete(); their errors are errors like any other, so that no
+// entry is dropped without a word.
+struct ObsoleteSink : PoSink {
+    explicit ObsoleteSink(PoSink &sink) : sink_(sink) {}
+    void message(const PoMessage &message) override { sink_.obsolete(message); }
+    void syntax_error(std::uint64_t line, const std::string &text) override { sink_.syntax_error(line, text); }
+    void warning(std::uint64_t line, const std::string &text) override { sink_.warning(line, text); }
+    PoSink &sink_;
+};
+
+// Hands PO text to the parser line by line. The text may come in pieces that end anywhere: each
+// piece gives its complete lines, and the rest comes again at the start of the next.
+class PoLines {
+public:
+    explicit PoLines(PoSink &sink) : sink_(sink), obsolete_sink_(sink), obsolete_(obsolete_sink_, nullptr), parser_(sink, &obsolete_) {}
+
+    // How many bytes at the start are a UTF-8 byte-order mark to skip; false, with an error, for a
+    // UTF-16 or UTF-32 one. `start` holds at least four bytes, or the whole text.
+    bool start(std::string_view start, std::size_t &skip) {
+        skip = starts_with_byte_order_mark(start.data(), start.size()) ? 3 : 0;
+        const char *encoding = wide_encoding(start.data(), start.size());
+        if (!encoding) return true;
+        sink_.syntax_error(1, std::string("the file is ") + encoding + " (it starts with a " + encoding +
+                                  " byte-order mark): convert it to UTF-8, for example with iconv -f " + encoding +
+                                  " -t UTF-8 FILE > NEW.po");
+        return false;
     }
-    // A NUL byte outside a string means a binary or damaged file: reading stops at its line with one
-    // short error rather than taking the rest for text. Inside a string, it ends the string's text.
-    std::size_t nul = text.find('\0');
-    // The next carriage return, found once for all the lines before it rather than sought in each.
-    std::size_t cr = text.find('\r');
-    std::uint64_t number = 1;
-    for (std::size_t start = 0; start < text.size(); ++number) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        // A carriage return not followed by a line feed ends a line too (old Mac editors).
-        if (cr < start) cr = text.find('\r', start);
-        if (cr != std::string_view::npos && cr + 1 < end) end = cr;
-        const std::string_view line = text.substr(start, end - start);
-        if (nul < end) {
-            if (!nuls_inside_strings(line)) {
-                sink.syntax_error(number, "a NUL byte, which PO text never holds outside a string: the file is read no further");
-                return;
+
+    // Reads the lines of `text` up to its last line feed (all of it when `last`) and gives how many
+    // bytes that was. False in stopped() once a NUL byte outside a string ended the reading.
+    std::size_t lines(std::string_view text, bool last) {
+        const std::size_t limit = last ? text.size() : text.rfind('\n') + 1;  // 0 when it has none
+        // A NUL byte outside a string means a binary or damaged file: reading stops at its line with
+        // one short error rather than taking the rest for text. Inside a string, it ends the string's text.
+        std::size_t nul = text.find('\0');
+        // The next carriage return, found once for all the lines before it rather than sought in each.
+        std::size_t cr = text.find('\r');
+        std::size_t start = 0;
+        for (; start < limit; ++number_) {
+            std::size_t end = text.find('\n', start);
+            if (end == std::string_view::npos) end = text.size();
+            // A carriage return not followed by a line feed ends a line too (old Mac editors). Before
+            // the piece's last line feed, the byte after each one is known.
+            if (cr < start) cr = text.find('\r', start);
+            if (cr != std::string_view::npos && cr + 1 < end) end = cr;
+            const std::string_view line = text.substr(start, end - start);
+            if (nul < end) {
+                if (!nuls_inside_strings(line)) {
+                    sink_.syntax_error(number_, "a NUL byte, which PO text never holds outside a string: the file is read no further");
+                    stopped_ = true;
+                    return text.size();
+                }
+                nul = text.find('\0', end);
             }
-            nul = text.find('\0', end);
+            parser_.line(number_, line);
+            start = end + 1;
         }
-        parser.line(number, line);
-        start = end + 1;
+        return std::min(start, text.size());
     }
-    parser.end();
+    bool stopped() const { return stopped_; }
+    void end() {
+        if (!stopped_) parser_.end();
+    }
+
+private:
+    PoSink &sink_;
+    ObsoleteSink obsolete_sink_;
+    PoParser obsolete_;
+    PoParser parser_;
+    std::uint64_t number_ = 1;
+    bool stopped_ = false;
+};
+
+}  // namespace
+
+void read_po(const char *bytes, std::size_t size, PoSink &sink) {
+    PoLines lines{sink};
+    std::size_t skip = 0;
+    if (!lines.start(std::string_view(bytes, size), skip)) return;
+    lines.lines(std::string_view(bytes + skip, size - skip), true);
+    lines.end();
+}
+
+void read_po_pieces(const PoPieces &next, PoSink &sink) {
+    PoLines lines{sink};
+    // One buffer for every piece; it grows only for a line longer than itself.
+    std::size_t capacity = std::size_t{1} << 20, held = 0;
+    std::unique_ptr<char[]> buffer(new char[capacity]);
+    bool started = false;
+    for (bool last = false; !last;) {
+        if (held == capacity) {
+            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::memcpy(larger.get(), buffer.get(), held);
+            buffer = std::move(larger);
+            capacity *= 2;
+        }
+        std::size_t fresh = held;  // where the bytes not yet searched for a line feed begin
+        const std::size_t got = next(buffer.get() + held, capacity - held);
+        last = got == 0;
+        held += got;
+        if (!started) {
+            if (held < 4 && !last) continue;
+            started = true;
+            std::size_t skip = 0;
+            if (!lines.start(std::string_view(buffer.get(), held), skip)) return;
+            std::memmove(buffer.get(), buffer.get() + skip, held - skip);
+            held -= skip;
+            fresh = 0;
+        }
+        // What is kept from earlier pieces holds no line feed: without one among the new bytes, no
+        // line is complete yet, and nothing is searched twice however small the pieces.
+        if (!last && std::memchr(buffer.get() + fresh, '\n', held - fresh) == nullptr) continue;
+        const std::size_t used = lines.lines(std::string_view(buffer.get(), held), last);
+        if (lines.stopped()) return;
+        if (used == 0) continue;
+        std::memmove(buffer.get(), buffer.get() + used, held - used);
+        held -= used;
+    }
+    lines.end();
 }
 
 }  // namespace vellix

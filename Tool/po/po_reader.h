@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,14 @@ public:
 
 // Reads `size` bytes of PO text.
 void read_po(const char *bytes, std::size_t size, PoSink &sink);
+
+// Where PO text read in pieces comes from: puts up to `room` bytes at `buffer` and gives how many,
+// 0 at the end of the text.
+using PoPieces = std::function<std::size_t(char *buffer, std::size_t room)>;
+
+// The same as read_po, for text that arrives in pieces of any size (a line may span several), read
+// through one buffer of a megabyte or so, so that a large file is never held whole.
+void read_po_pieces(const PoPieces &next, PoSink &sink);
 
 }  // namespace vellix
 
