@@ -129,33 +129,41 @@ TEST(PoCompile, EntriesLargerThanTheirFileAfterConversion) {
 // A PO file of megabytes is read a piece at a time; read from a FIFO, it is read whole. Both give the
 // same catalog, and the same findings on the same lines, however the pieces fall.
 TEST(PoCompile, ALargeFileReadInPiecesIsReadAsAWholeOne) {
-    std::string po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n";
-    std::size_t lines = 2;
-    for (int i = 0; po.size() < (std::size_t{5} << 20); ++i) {
-        const std::string n = std::to_string(i);
-        po += "\n#: src/dialogs/settings" + n + ".c:" + n + "\nmsgid \"dialog.settings.field." + n + "\"\nmsgstr \"\"\n\"Die Einstellung " + n +
-              " wird \\\"gespeichert\\\",\\n\"\n\"sobald das Fenster schlie\xC3\x9Ft.\"\n";
-        lines += 6;
-    }
+    // About 5 MB in the charset named; a file in another charset than UTF-8 is converted whole.
+    const auto large_po = [](const std::string &charset, const std::string &sharp_s, std::size_t &lines) {
+        std::string po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=" + charset + "\\n\"\n";
+        lines = 2;
+        for (int i = 0; po.size() < (std::size_t{5} << 20); ++i) {
+            const std::string n = std::to_string(i);
+            po += "\n#: src/dialogs/settings" + n + ".c:" + n + "\nmsgid \"dialog.settings.field." + n + "\"\nmsgstr \"\"\n\"Die Einstellung " +
+                  n + " wird \\\"gespeichert\\\",\\n\"\n\"sobald das Fenster schlie" + sharp_s + "t.\"\n";
+            lines += 6;
+        }
+        return po;
+    };
+    std::size_t lines = 0, latin_lines = 0;
+    const std::string po = large_po("UTF-8", "\xC3\x9F", lines);
     struct Row {
         const char *name;
-        std::string tail;
+        std::string po;
         int status;
         std::string err;  // with @ for the file's path
     };
     const Row rows[] = {
-        {"clean", "", 0, ""},
-        {"a duplicate of the first key at the end", "\nmsgid \"dialog.settings.field.0\"\nmsgstr \"x\"\n", 1,
+        {"clean", po, 0, ""},
+        {"in ISO-8859-1", large_po("ISO-8859-1", "\xDF", latin_lines), 0, ""},
+        {"a duplicate of the first key at the end", po + "\nmsgid \"dialog.settings.field.0\"\nmsgstr \"x\"\n", 1,
          "@:" + std::to_string(lines + 2) + ": error: duplicate key 'dialog.settings.field.0'\n@:5: note: first defined here\n"},
-        {"a syntax error at the end", "\nmsgid \"last\"\nmsgstr \"\\q\"\n", 1, "@:" + std::to_string(lines + 3) + ": error: invalid escape sequence '\\q'\n"},
+        {"a syntax error at the end", po + "\nmsgid \"last\"\nmsgstr \"\\q\"\n", 1,
+         "@:" + std::to_string(lines + 3) + ": error: invalid escape sequence '\\q'\n"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        write_file(dir.file("de.po"), po + row.tail);
+        write_file(dir.file("de.po"), row.po);
         const RunResult pieces = run_tool({"compile", "-o", dir.file("pieces.18c"), dir.file("de.po")});
         ASSERT_EQ(mkfifo(dir.file("fifo.po").c_str(), 0600), 0);
-        std::thread writer([&] { write_file(dir.file("fifo.po"), po + row.tail); });
+        std::thread writer([&] { write_file(dir.file("fifo.po"), row.po); });
         const RunResult whole = run_tool({"compile", "-o", dir.file("whole.18c"), dir.file("fifo.po")});
         writer.join();
         for (const auto &[run, path] : {std::make_pair(&pieces, dir.file("de.po")), std::make_pair(&whole, dir.file("fifo.po"))}) {
