@@ -325,4 +325,24 @@ TEST(CompilerOutputReplacement, AStreamedCatalogIsWholeOrNothing) {
 #endif
 }
 
+#ifndef _WIN32
+// What a path names, found without opening it: only a regular file (through a link) has a size.
+TEST(CompilerInput, ARegularFileIsKnownWithoutOpeningIt) {
+    TempDir dir;
+    write_file(dir.file("de.po"), "12345");
+    ASSERT_EQ(mkfifo(dir.file("fifo.po").c_str(), 0600), 0);
+    ASSERT_EQ(symlink(dir.file("de.po").c_str(), dir.file("link.po").c_str()), 0);
+    const std::pair<std::string, int> rows[] = {
+        {dir.file("de.po"), 5}, {dir.file("link.po"), 5}, {dir.file("fifo.po"), -1}, {dir.path().string(), -1}, {dir.file("none.po"), -1},
+    };
+    for (const auto &[path, size] : rows) {
+        std::uint64_t found = 99;
+        EXPECT_EQ(vellix::regular_file_size(path.c_str(), found), size >= 0) << path;
+        if (size >= 0) {
+            EXPECT_EQ(found, static_cast<std::uint64_t>(size)) << path;
+        }
+    }
+}
+#endif
+
 }  // namespace

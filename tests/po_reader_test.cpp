@@ -79,6 +79,7 @@ TEST(PoReading, ReadsEveryFieldForm) {
         {"obsolete entries are skipped", "#~ msgid \"old\"\n#~ msgstr \"alt\"\nmsgid \"a\"\nmsgstr \"b\"\n", {"3: id[a] str[b]"}},
         {"lines ended by CR alone, as old Mac editors wrote them", "msgid \"a\"\rmsgstr \"b\"\r\rmsgid \"c\"\r\"d\"\rmsgstr \"e\"\r",
          {"1: id[a] str[b]", "4: id[cd] str[e]"}},
+        {"lone CRs among line feeds", "msgid \"a\"\rmsgstr \"b\"\n\nmsgid \"c\"\rmsgstr \"d\"\n", {"1: id[a] str[b]", "4: id[c] str[d]"}},
         {"CR LF, a byte-order mark and indentation", "\xEF\xBB\xBFmsgid \"a\"\r\n\t msgstr \"b\" \r\n", {"1: id[a] str[b]"}},
         {"last line without a line feed", "msgid \"a\"\nmsgstr \"b\"", {"1: id[a] str[b]"}},
         {"empty file", "", {}},

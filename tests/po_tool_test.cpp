@@ -130,9 +130,9 @@ TEST(PoCompile, EntriesLargerThanTheirFileAfterConversion) {
 // same catalog, and the same findings on the same lines, however the pieces fall.
 TEST(PoCompile, ALargeFileReadInPiecesIsReadAsAWholeOne) {
     // About 5 MB in the charset named; a file in another charset than UTF-8 is converted whole.
-    const auto large_po = [](const std::string &charset, const std::string &sharp_s, std::size_t &lines) {
-        std::string po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=" + charset + "\\n\"\n";
-        lines = 2;
+    const auto large_po = [](const std::string &charset, const std::string &sharp_s, std::size_t &lines, const std::string &fields = "") {
+        std::string po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=" + charset + "\\n\"\n" + fields;
+        lines = 2 + (fields.empty() ? 0 : 1);
         for (int i = 0; po.size() < (std::size_t{5} << 20); ++i) {
             const std::string n = std::to_string(i);
             po += "\n#: src/dialogs/settings" + n + ".c:" + n + "\nmsgid \"dialog.settings.field." + n + "\"\nmsgstr \"\"\n\"Die Einstellung " +
@@ -152,6 +152,10 @@ TEST(PoCompile, ALargeFileReadInPiecesIsReadAsAWholeOne) {
     const Row rows[] = {
         {"clean", po, 0, ""},
         {"in ISO-8859-1", large_po("ISO-8859-1", "\xDF", latin_lines), 0, ""},
+        // Said once the whole file is read, when no entry turned out to need the rule.
+        {"a Plural-Forms that does not parse", large_po("UTF-8", "\xC3\x9F", latin_lines, "\"Plural-Forms: nplurals=2; plural=n >;\\n\"\n"), 0,
+         "@:1: warning: the header's Plural-Forms does not parse: the plural expression does not parse: the expression ends too soon; no "
+         "entry has plural forms\n"},
         {"a duplicate of the first key at the end", po + "\nmsgid \"dialog.settings.field.0\"\nmsgstr \"x\"\n", 1,
          "@:" + std::to_string(lines + 2) + ": error: duplicate key 'dialog.settings.field.0'\n@:5: note: first defined here\n"},
         {"a syntax error at the end", po + "\nmsgid \"last\"\nmsgstr \"\\q\"\n", 1,
