@@ -92,8 +92,9 @@ int run_init(const Messages &messages, const Arguments &words) {
     // A template whose entries lack their keys would start a translation that never compiles.
     FindingPrinter printer{stderr, template_path};
     std::size_t keyless = 0;
+    TextStore made_keys;
     for (const std::vector<PoMessage> *entries : {&file.entries, &file.obsolete}) {
-        keyed_entries(*entries, file.keys_in_context(), printer, keyless);
+        keyed_entries(*entries, file.keys_in_context(), printer, keyless, made_keys);
     }
     if (keyless != 0) return status_findings;
 

@@ -62,6 +62,7 @@ void merge_into(PoMessage &entry, const PoMessage &fresh, const PoMessage *old, 
 struct KeyedFile {
     PoFile file;
     KeyedEntries entries, obsolete;
+    TextStore made_keys;  // keys made of msgctxt and msgid
 };
 
 // The first entry of each key of a keyed list, in a compact table of the list's own positions
@@ -69,11 +70,11 @@ struct KeyedFile {
 class KeyIndex {
 public:
     explicit KeyIndex(const KeyedEntries &entries)
-        : entries_(entries), table_(entries.size(), [&entries](std::uint64_t position) { return std::string_view(entries[position - 1].first); }) {
+        : entries_(entries), table_(entries.size(), [&entries](std::uint64_t position) { return entries[position - 1].first; }) {
         for (std::size_t i = 0; i < entries.size(); ++i) table_.find_or_add(entries[i].first, table_.hash(entries[i].first), i + 1);
     }
     // The first entry of the key, or null.
-    const PoMessage *find(const std::string &key) const {
+    const PoMessage *find(std::string_view key) const {
         const std::uint64_t position = table_.find(key, table_.hash(key));
         return position ? entries_[position - 1].second : nullptr;
     }
@@ -96,8 +97,8 @@ std::string texts_of(const PoMessage &entry) {
 // The translated entries that are or become obsolete, by their texts: the first of each.
 class TranslationMemory {
 public:
-    void add(const std::string &key, const PoMessage &entry) {
-        if (is_translated(entry)) entries_.emplace(texts_of(entry), Remembered{key, &entry});
+    void add(std::string_view key, const PoMessage &entry) {
+        if (is_translated(entry)) entries_.emplace(texts_of(entry), Remembered{std::string(key), &entry});
     }
     // The translation an obsolete entry gives a new entry of the same texts, fuzzy and with a comment
     // that names the key it came from; false when there is none.
@@ -186,8 +187,8 @@ int run_merge(const Messages &messages, const Arguments &words) {
     std::size_t errors = 0;
     for (KeyedFile *keyed_file : {&old_file, &new_file}) {
         FindingPrinter printer{stderr, keyed_file == &old_file ? paths[0] : paths[1]};
-        keyed_file->entries = keyed_entries(keyed_file->file.entries, by_context, printer, errors);
-        keyed_file->obsolete = keyed_entries(keyed_file->file.obsolete, by_context, printer, errors);
+        keyed_file->entries = keyed_entries(keyed_file->file.entries, by_context, printer, errors, keyed_file->made_keys);
+        keyed_file->obsolete = keyed_entries(keyed_file->file.obsolete, by_context, printer, errors, keyed_file->made_keys);
     }
     if (errors != 0) return status_findings;
     if (new_file.entries.empty() && !force) {

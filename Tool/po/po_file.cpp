@@ -50,13 +50,16 @@ std::size_t read_po_file(const char *bytes, std::size_t size, PoFile &file, Find
     return reader.errors;
 }
 
-KeyedEntries keyed_entries(const std::vector<PoMessage> &entries, bool in_context, FindingSink &findings, std::size_t &errors) {
+KeyedEntries keyed_entries(const std::vector<PoMessage> &entries, bool in_context, FindingSink &findings, std::size_t &errors,
+                           TextStore &made_keys) {
     KeyedEntries keyed;
     keyed.reserve(entries.size());
     std::string key;
     for (const PoMessage &entry : entries) {
         if (po_entry_key(entry, in_context, key)) {
-            keyed.emplace_back(key, &entry);
+            // Most keys are the msgctxt or the msgid as it stands: a view of it costs no copy.
+            const std::string &own = in_context ? entry.context : entry.id;
+            keyed.emplace_back(key == own ? std::string_view(own) : made_keys.keep(key), &entry);
         } else {
             findings.finding(missing_context_error(entry));
             ++errors;

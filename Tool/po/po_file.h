@@ -5,6 +5,7 @@
 
 #include "finding.h"
 #include "po_reader.h"
+#include "text_store.h"
 
 #include <cstddef>
 #include <string>
@@ -32,8 +33,11 @@ std::size_t read_po_file(const char *bytes, std::size_t size, PoFile &file, Find
 
 // Each of `entries` with its key (po_keys.h), in order; an entry that lacks the msgctxt its key is
 // in is left out and handed to `findings` as an error, as compiling does, and counted in `errors`.
-using KeyedEntries = std::vector<std::pair<std::string, const PoMessage *>>;
-KeyedEntries keyed_entries(const std::vector<PoMessage> &entries, bool in_context, FindingSink &findings, std::size_t &errors);
+// A key is a view of the entry's msgctxt or msgid, not a copy, valid while `entries` stands
+// unchanged; a key made of both (msgctxt, 0x04, msgid) is kept in `made_keys`.
+using KeyedEntries = std::vector<std::pair<std::string_view, const PoMessage *>>;
+KeyedEntries keyed_entries(const std::vector<PoMessage> &entries, bool in_context, FindingSink &findings, std::size_t &errors,
+                           TextStore &made_keys);
 
 // The file as PO text: the header, the entries, then the obsolete entries.
 std::string po_file_text(const PoFile &file);
