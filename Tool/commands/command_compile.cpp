@@ -9,8 +9,8 @@
 #include "po_catalog.h"
 #include "po_charset.h"
 #include "replace_file.h"
+#include "same_file.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,30 +25,25 @@
 namespace vellix {
 namespace {
 
-// A PO file's entries, back to back in one block: no allocation per entry, since they are only
+// A PO file's entries, back to back in one text: no allocation per entry, since they are only
 // written out.
 class PackedEntries {
 public:
-    // Room for a file of `file_size` bytes, whose entries never take more; reserved memory costs
-    // nothing until it is touched.
-    // The bytes are in one block of huge pages where the system has them: filling it costs a page
-    // fault per 2 MiB instead of per 4 KiB.
-    explicit PackedEntries(std::size_t file_size) : capacity_(file_size), bytes_(allocate_large_block(file_size + 1)) {
-        if (!bytes_) throw std::bad_alloc();
+    // Room for a file of `file_size` bytes, which its entries take at most unless it was converted
+    // (then the text grows); reserved memory costs nothing until it is touched, and a large text is
+    // in huge pages (large_block.h).
+    explicit PackedEntries(std::size_t file_size) {
+        bytes_.reserve(file_size);
         spans_.reserve(file_size / 64);
     }
     void add(std::string_view key, std::string_view value) {
-        // A converted file may hold more bytes than it was read with: then the block grows.
-        if (used_ + key.size() + value.size() > capacity_) grow(used_ + key.size() + value.size());
-        spans_.push_back(Span{used_, key.size(), value.size()});
-        std::memcpy(bytes_.get() + used_, key.data(), key.size());
-        std::memcpy(bytes_.get() + used_ + key.size(), value.data(), value.size());
-        used_ += key.size() + value.size();
+        spans_.push_back(Span{bytes_.size(), key.size(), value.size()});
+        bytes_.append(key.data(), key.size()).append(value.data(), value.size());
     }
     std::size_t size() const { return spans_.size(); }
     std::pair<std::string_view, std::string_view> at(std::size_t index) const {
         const Span &span = spans_[index];
-        const std::string_view all(bytes_.get(), used_);
+        const std::string_view all(bytes_.data(), bytes_.size());
         return {all.substr(span.offset, span.key_length), all.substr(span.offset + span.key_length, span.value_length)};
     }
 
@@ -58,18 +53,7 @@ private:
         std::size_t key_length;
         std::size_t value_length;
     };
-    void grow(std::size_t needed) {
-        const std::size_t larger = std::max(needed, capacity_ * 2);
-        MallocString grown{allocate_large_block(larger + 1)};
-        if (!grown) throw std::bad_alloc();
-        if (used_) std::memcpy(grown.get(), bytes_.get(), used_);
-        bytes_ = std::move(grown);
-        capacity_ = larger;
-    }
-
-    std::size_t capacity_;
-    std::size_t used_ = 0;
-    MallocString bytes_;
+    LargeText bytes_;
     std::vector<Span, LargeBlockAllocator<Span>> spans_;
 };
 
@@ -173,12 +157,13 @@ std::optional<int> compile_po_in_pieces(const Messages &messages, const CompileR
 int run_compile(const Messages &messages, const Arguments &words) {
     CompileRequest request;
     if (const int status = parse_request(messages, words, request); status != status_clean) return status;
-    if (is_po_path(request.input) && !same_file(request.output.c_str(), request.input.c_str())) {
+    const bool same = same_file(request.output.c_str(), request.input.c_str());
+    if (is_po_path(request.input) && !same) {
         if (const std::optional<int> status = compile_po_in_pieces(messages, request)) return *status;
     }
     SourceFile input;
     if (!read_source_or_report(messages, request.input, input)) return status_trouble;
-    if (same_file(request.output.c_str(), request.input.c_str())) {
+    if (same) {
         messages.file_trouble(request.output, "CATALOG and INPUT are the same file");
         return status_findings;  // nothing is written, as vellmake does
     }

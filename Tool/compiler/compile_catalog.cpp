@@ -4,6 +4,7 @@
 #include "catalog_format.h"
 #include "catalog_table.h"
 #include "replace_file.h"
+#include "same_file.h"
 #include "source_parser.h"
 #include "vellix.h"
 

@@ -200,15 +200,6 @@ bool rename_over(const std::string &from, const std::string &to) {
     return fail_with_windows_error(ERROR_SHARING_VIOLATION);
 }
 
-bool file_identity(const char *path, BY_HANDLE_FILE_INFORMATION &information) {
-    HANDLE handle = CreateFileW(wide_path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    const bool known = GetFileInformationByHandle(handle, &information) != 0;
-    CloseHandle(handle);
-    return known;
-}
-
 #else
 
 // A link is replaced by what it names, never by a file of its own; a chain is followed to its end.
@@ -339,19 +330,6 @@ Creation move_into_place(const std::string &from, const std::string &to) {
 }
 
 }  // namespace
-
-bool same_file(const char *first_path, const char *second_path) {
-#ifdef _WIN32
-    BY_HANDLE_FILE_INFORMATION first, second;
-    return file_identity(first_path, first) && file_identity(second_path, second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
-#else
-    struct stat first, second;
-    return stat(first_path, &first) == 0 && stat(second_path, &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-#endif
-}
 
 bool replace_file(const char *output_path, const std::function<bool(std::FILE *)> &write, Fallback fallback) {
     OutputTarget target;

@@ -16,9 +16,6 @@
 
 namespace vellix {
 
-// Whether both paths name one existing file (device and inode, or volume and file ID on Windows).
-bool same_file(const char *first_path, const char *second_path);
-
 // Has `write` write a temporary file in the directory of `output_path` (of the file it links to, for
 // a symbolic link) and renames it over that file only once every byte was written, flushed, closed
 // and synced to the disk; the directory is synced after the rename. On any failure the temporary
